@@ -1,0 +1,17 @@
+# Thin wrapper over the CMake presets: `make run` plays, `make test` runs every test.
+.PHONY: all build run test clean
+
+all: build
+
+build:
+	cmake --preset default
+	cmake --build --preset default
+
+run: build
+	@echo "The game itself is not playable yet: only its card rules are built."
+
+test: build
+	ctest --preset default
+
+clean:
+	rm -rf build

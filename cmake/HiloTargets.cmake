@@ -1,0 +1,26 @@
+# Shared settings for every hilo target.
+
+# Warnings are errors on every target we build ourselves.
+add_library(hilo_warnings INTERFACE)
+target_compile_options(hilo_warnings INTERFACE -Wall -Wextra -Wpedantic -Werror)
+
+# hilo_add_library(NAME SOURCES... [DEPENDS libs...])
+# A static library whose headers are included as "dir/file.h" from the source root.
+function(hilo_add_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}")
+  target_link_libraries(${name} PUBLIC ${ARG_DEPENDS} PRIVATE hilo_warnings)
+endfunction()
+
+# hilo_add_test(NAME SOURCES... [DEPENDS libs...])
+# A GoogleTest executable whose cases are each registered with ctest.
+function(hilo_add_test name)
+  if(NOT HILO_BUILD_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gtest_main hilo_warnings)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 30)
+endfunction()
