@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <span>
+#include <string_view>
+
+namespace hilo {
+
+// What a platform gives the console: bytes in from standard input, bytes out to standard output,
+// and one key press from the player's terminal.
+class ConsolePort {
+ public:
+  virtual ~ConsolePort() = default;
+
+  // Blocks until standard input delivers at least one byte and copies what it delivered into
+  // buffer; returns 0 at end of input, and on a read error, which ends the input just the same.
+  virtual std::size_t Read(std::span<char> buffer) = 0;
+
+  // Writes whole texts of the game to standard output, in the player's character set and line
+  // ends. A failed write is ignored: the game goes on either way.
+  virtual void Write(std::string_view texts) = 0;
+
+  // True when standard output is a terminal, where every text must show as soon as it is written.
+  virtual bool WritesToTerminal() const = 0;
+
+  // Waits for one key press at the player's terminal, without echo or Enter, and consumes the whole
+  // key; returns at once where there is no terminal to read.
+  virtual void WaitKey() = 0;
+};
+
+// The port for this platform on the process's standard input, output and terminal.
+std::unique_ptr<ConsolePort> MakeStandardPort();
+
+}  // namespace hilo

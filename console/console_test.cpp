@@ -1,0 +1,118 @@
+#include "console/console.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <limits>
+
+#include "console/fake_port.h"
+
+namespace hilo {
+namespace {
+
+TEST(ConsoleWriteTest, FillsPlaceholdersInOrder) {
+  const struct {
+    std::string_view text;
+    std::initializer_list<Console::Value> values;
+    std::string_view written;
+  } cases[] = {
+      {"plain\n", {}, "plain\n"},
+      {"%d,", {2}, "2,"},
+      {"\nNumber is %s, H or L? >", {std::string_view("10")}, "\nNumber is 10, H or L? >"},
+      {"%d and %s", {-340, std::string_view("A")}, "-340 and A"},
+      {"%d", {std::numeric_limits<std::int32_t>::min()}, "-2147483648"},
+      {"%d", {std::numeric_limits<std::int32_t>::max()}, "2147483647"},
+      {"\"%s\"が選択されました", {std::string_view("Beginnger")}, "\"Beginnger\"が選択されました"},
+  };
+  for (const auto& c : cases) {
+    FakePort port;
+    {
+      Console console(port);
+      console.Write(c.text, c.values);
+    }
+    EXPECT_EQ(port.output(), c.written) << c.text;
+  }
+}
+
+TEST(ConsoleFlushTest, EverythingIsOutBeforeEachReadAndAtTheEnd) {
+  FakePort port({"y\n", "n\n"});
+  {
+    Console console(port);
+    console.Write("first>");
+    EXPECT_TRUE(console.ReadToken()->Is("y"));
+    console.Write("second>");
+    console.Write("third>");
+    EXPECT_TRUE(console.ReadToken()->Is("n"));
+    console.Write("bye");
+    EXPECT_EQ(port.output(), "first>second>third>");
+  }
+  EXPECT_EQ(port.output_at_reads()[0], "first>");
+  EXPECT_EQ(port.output_at_reads()[1], "first>second>third>");
+  EXPECT_EQ(port.output(), "first>second>third>bye");
+}
+
+TEST(ConsoleFlushTest, TokensAlreadyReadDoNotForceAFlush) {
+  FakePort port({"h h h h\n"});
+  Console console(port);
+  for (int i = 0; i < 4; ++i) {
+    console.Write(">");
+    ASSERT_TRUE(console.ReadToken());
+  }
+  // One read took the whole line: only the text before it had to go out.
+  EXPECT_EQ(port.writes(), 1);
+}
+
+TEST(ConsoleFlushTest, TerminalGetsEveryTextAtOnce) {
+  FakePort port({}, /*terminal=*/true);
+  Console console(port);
+  console.Write("a");
+  console.Write("b");
+  EXPECT_EQ(port.output(), "ab");
+  EXPECT_EQ(port.writes(), 2);
+}
+
+TEST(ConsoleFlushTest, KeyWaitComesAfterTheTextBeforeIt) {
+  FakePort port;
+  Console console(port);
+  console.Write("Press key to finish.\n\n>");
+  console.WaitKey();
+  ASSERT_EQ(port.output_at_key_waits().size(), 1U);
+  EXPECT_EQ(port.output_at_key_waits()[0], "Press key to finish.\n\n>");
+}
+
+TEST(AskChoiceTest, ReasksOnceAfterEveryOtherToken) {
+  constexpr std::array<std::string_view, 2> kYesNo = {"y", "n"};
+  const struct {
+    std::string input;
+    std::optional<std::string_view> answer;
+    std::string_view written;
+  } cases[] = {
+      {"y\n", "y", ""},
+      {"   n", "n", ""},
+      {"Y yes\n\n n", "n", "?>?>"},
+      {"y n", "y", ""},
+      {std::string(200, 'y') + " y", "y", "?>"},
+      {"Y", std::nullopt, "?>"},
+      {"", std::nullopt, ""},
+  };
+  for (const auto& c : cases) {
+    FakePort port({c.input});
+    {
+      Console console(port);
+      EXPECT_EQ(console.AskChoice(kYesNo, "?>"), c.answer) << c.input;
+    }
+    EXPECT_EQ(port.output(), c.written) << c.input;
+  }
+}
+
+TEST(AskChoiceTest, TheRestOfALineAnswersTheNextQuestion) {
+  constexpr std::array<std::string_view, 2> kYesNo = {"y", "n"};
+  FakePort port({"y n\n"});
+  Console console(port);
+  EXPECT_EQ(console.AskChoice(kYesNo, "?>"), "y");
+  EXPECT_EQ(console.AskChoice(kYesNo, "?>"), "n");
+  EXPECT_EQ(console.AskChoice(kYesNo, "?>"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace hilo

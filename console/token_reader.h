@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "console/token.h"
+
+namespace hilo {
+
+// Splits standard input into tokens. Whitespace is tab, line feed, vertical tab, form feed,
+// carriage return and space; every other byte, 0x80..0xFF included, belongs to a word. Carriage
+// returns are dropped as they arrive, and a 0x1A byte ends the input for good. What a read
+// delivered beyond a token stays for the next call.
+class TokenReader {
+ public:
+  // Fills a buffer with more input, blocking as needed; returns 0 at end of input.
+  using Source = std::function<std::size_t(std::span<char>)>;
+
+  explicit TokenReader(Source source, std::size_t block_size = 64 * 1024);
+
+  // The next token, or nullopt once the input has ended.
+  std::optional<Token> Next();
+
+ private:
+  // Takes in one more block; false when the input has ended.
+  bool Refill();
+
+  Source source_;
+  std::vector<char> block_;
+  std::size_t begin_ = 0;  // first unread byte of block_
+  std::size_t end_ = 0;    // one past the last delivered byte of block_
+  bool ended_ = false;
+};
+
+}  // namespace hilo

@@ -1,0 +1,103 @@
+#include "console/token_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "console/fake_port.h"
+
+namespace hilo {
+namespace {
+
+// Reads every token of input delivered in the given chunks, through a reader with small blocks
+// so that words cross block boundaries; an overlong word shows as "<long>".
+std::vector<std::string> TokensOf(std::vector<std::string> chunks, std::size_t block_size = 4) {
+  FakePort port(std::move(chunks));
+  TokenReader reader([&port](std::span<char> buffer) { return port.Read(buffer); }, block_size);
+  std::vector<std::string> tokens;
+  while (const auto token = reader.Next()) {
+    tokens.emplace_back(token->too_long() ? "<long>" : std::string(token->bytes()));
+  }
+  return tokens;
+}
+
+using Tokens = std::vector<std::string>;
+
+TEST(TokenReaderTest, SplitsOnExactlyTheSixWhitespaceBytes) {
+  const struct {
+    std::string input;
+    Tokens tokens;
+  } cases[] = {
+      {"hard\n", {"hard"}},
+      {"   y\n", {"y"}},
+      {"\n\n \t\n", {}},
+      {"y n\n", {"y", "n"}},
+      {"a\tb\vc\fd e\nf", {"a", "b", "c", "d", "e", "f"}},
+      {"last-word-without-newline", {"last-word-without-newline"}},
+      // Other control bytes and NUL are part of a word, so a word holding a NUL is not "h".
+      {std::string("h\0 \x01x\x7f", 6), {std::string("h\0", 2), "\x01x\x7f"}},
+      {"", {}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(TokensOf({c.input}), c.tokens) << c.input;
+  }
+}
+
+TEST(TokenReaderTest, JapaneseWordsStayWholeWithAFullWidthSpaceInside) {
+  // UTF-8 and Shift_JIS bytes alike are 0x80 and above, never whitespace.
+  EXPECT_EQ(TokensOf({"はい　いいえ y\n"}), (Tokens{"はい　いいえ", "y"}));
+  EXPECT_EQ(TokensOf({"\x97\x5c\x81\x40\x95\x5c n"}), (Tokens{"\x97\x5c\x81\x40\x95\x5c", "n"}));
+}
+
+TEST(TokenReaderTest, CarriageReturnsAreDroppedWherever) {
+  EXPECT_EQ(TokensOf({"y\r\nn\r\n"}), (Tokens{"y", "n"}));
+  EXPECT_EQ(TokensOf({"ha\rrd\r\n"}), (Tokens{"hard"}));
+  // A line ended by CR alone runs into the next one.
+  EXPECT_EQ(TokensOf({"y\rn\r"}), (Tokens{"yn"}));
+  EXPECT_EQ(TokensOf({"\r\r\r", "\r", "y"}), (Tokens{"y"}));
+}
+
+TEST(TokenReaderTest, CtrlZEndsTheInputForGood) {
+  EXPECT_EQ(TokensOf({"y n\x1Ah l\n"}), (Tokens{"y", "n"}));
+  EXPECT_EQ(TokensOf({"hard\x1A", "h\n"}), (Tokens{"hard"}));
+  EXPECT_EQ(TokensOf({"\x1A", "h\n"}), (Tokens{}));
+}
+
+TEST(TokenReaderTest, WordsAndWhitespaceSurviveAnySplitIntoReads) {
+  const std::string input = "  hard h\r\n\r\nl finish\t y はい\n";
+  const Tokens expected = {"hard", "h", "l", "finish", "y", "はい"};
+  for (std::size_t block = 1; block <= input.size(); ++block) {
+    EXPECT_EQ(TokensOf({input}, block), expected) << "block " << block;
+    std::vector<std::string> one_byte_reads;
+    for (const char byte : input) one_byte_reads.emplace_back(1, byte);
+    EXPECT_EQ(TokensOf(one_byte_reads, block), expected) << "block " << block;
+  }
+}
+
+TEST(TokenReaderTest, WordsOverNinetyNineBytesAreOneTokenThatMatchesNothing) {
+  const std::string longest(99, 'y');
+  const std::string too_long(100, 'y');
+  EXPECT_EQ(TokensOf({longest + " y"}, 7), (Tokens{longest, "y"}));
+  EXPECT_EQ(TokensOf({too_long + " y"}, 7), (Tokens{"<long>", "y"}));
+  EXPECT_EQ(TokensOf({"hard" + std::string(1'000'000, 'x') + "\nn"}, 4096),
+            (Tokens{"<long>", "n"}));
+}
+
+TEST(TokenTest, IsComparesExactBytes) {
+  const auto make = [](std::string_view word) {
+    Token token;
+    for (const char byte : word) token.Append(byte);
+    return token;
+  };
+  EXPECT_TRUE(make("y").Is("y"));
+  EXPECT_FALSE(make("Y").Is("y"));
+  EXPECT_FALSE(make("yes").Is("y"));
+  EXPECT_FALSE(make(std::string_view("y\0", 2)).Is("y"));
+  // An overlong word never matches, not even the 99 bytes it kept.
+  const Token overlong = make(std::string(100, 'n'));
+  EXPECT_FALSE(overlong.Is(overlong.bytes()));
+}
+
+}  // namespace
+}  // namespace hilo
