@@ -6,7 +6,7 @@ namespace hilo {
 namespace {
 
 // Output gathered beyond this is handed on even when no read is due, so memory stays small.
-constexpr std::size_t kFlushThreshold = 64 * 1024;
+constexpr std::size_t kFlushThreshold = std::size_t{64} * 1024;
 
 void AppendValue(std::string& out, const Console::Value& value) {
   if (const auto* number = std::get_if<std::int32_t>(&value)) {
