@@ -50,7 +50,11 @@ void Console::Write(std::string_view text, std::initializer_list<Value> values) 
   if (port_.WritesToTerminal() || pending_.size() >= kFlushThreshold) Flush();
 }
 
-std::optional<Token> Console::ReadToken() { return reader_.Next(); }
+std::optional<Token> Console::ReadToken() {
+  auto token = reader_.Next();
+  if (token) ++tokens_read_;
+  return token;
+}
 
 std::optional<std::string_view> Console::AskChoice(std::span<const std::string_view> accepted,
                                                    std::string_view reask) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
@@ -44,10 +45,14 @@ class Console {
   // Hands everything written so far to standard output.
   void Flush();
 
+  // How many tokens have been read so far.
+  std::size_t tokens_read() const { return tokens_read_; }
+
  private:
   ConsolePort& port_;
   std::string pending_;  // written but not yet handed to the port
   TokenReader reader_;
+  std::size_t tokens_read_ = 0;
 };
 
 }  // namespace hilo

@@ -1,5 +1,5 @@
 // Feeds the token reader arbitrary bytes, cut into arbitrary reads, and checks every token against
-// a plain splitter written here from the token rules alone.
+// the plain splitter of console/reference_words.h, which shares no code with the reader.
 //
 // Input layout: byte 0 picks the reader's block size, byte 1 how many read sizes follow, then the
 // read sizes (used in turn, over and over), then the bytes standard input delivers.
@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "console/reference_words.h"
 #include "console/token.h"
 #include "console/token_reader.h"
 
@@ -22,49 +23,6 @@ namespace {
 // Stops the run with a finding when a rule is broken.
 void Require(bool holds) {
   if (!holds) std::abort();
-}
-
-bool IsSpace(unsigned char byte) {
-  return byte == 0x09 || byte == 0x0A || byte == 0x0B || byte == 0x0C || byte == 0x0D ||
-         byte == 0x20;
-}
-
-// What text-mode input makes of one read: nothing from a Ctrl+Z on, and no carriage returns.
-std::string TextModeBytes(std::string_view delivered) {
-  std::string kept;
-  for (const char byte : delivered) {
-    if (byte == '\x1A') break;
-    if (byte != '\r') kept.push_back(byte);
-  }
-  return kept;
-}
-
-// The words of text, split on the six whitespace bytes.
-std::vector<std::string> Words(std::string_view text) {
-  std::vector<std::string> words;
-  std::string word;
-  for (const char byte : text) {
-    if (!IsSpace(static_cast<unsigned char>(byte))) {
-      word.push_back(byte);
-    } else if (!word.empty()) {
-      words.push_back(word);
-      word.clear();
-    }
-  }
-  if (!word.empty()) words.push_back(word);
-  return words;
-}
-
-// How many words of text are already ended by a whitespace byte.
-std::size_t EndedWords(std::string_view text) {
-  std::size_t ended = 0;
-  bool in_word = false;
-  for (const char byte : text) {
-    const bool space = IsSpace(static_cast<unsigned char>(byte));
-    if (space && in_word) ++ended;
-    in_word = !space;
-  }
-  return ended;
 }
 
 // Standard input as the fuzz input describes it: the stream, handed out in the scripted read sizes.
@@ -78,13 +36,13 @@ class ScriptedInput {
     Require(!ended_);
     // A read is only needed when every word delivered so far has been handed out: otherwise an
     // interactive player would be kept waiting for a line already typed.
-    Require(EndedWords(text_so_far_) == tokens_returned);
+    Require(hilo::ReferenceClosedWords(text_so_far_) == tokens_returned);
     Require(!buffer.empty());
     const std::size_t wanted = read_sizes_[next_size_++ % read_sizes_.size()];
     const std::string_view chunk = stream_.substr(offset_, std::min(wanted, buffer.size()));
     offset_ += chunk.size();
     std::copy(chunk.begin(), chunk.end(), buffer.begin());
-    text_so_far_ += TextModeBytes(chunk);
+    text_so_far_ += hilo::ReferenceTextMode(chunk);
     // Both the real end and a Ctrl+Z end the input for good.
     ended_ = chunk.empty() || chunk.find('\x1A') != std::string_view::npos;
     return chunk.size();
@@ -132,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // A Ctrl+Z ends the input wherever the reads happen to cut it, and a CR is dropped wherever it
   // falls, so the whole stream gives the words whatever the cuts.
-  for (const std::string& word : Words(TextModeBytes(stream))) {
+  for (const std::string& word : hilo::ReferenceWords(hilo::ReferenceTextMode(stream))) {
     const auto token = reader.Next();
     Require(token.has_value());
     CheckToken(*token, word);

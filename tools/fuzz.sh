@@ -9,24 +9,22 @@ seconds=${FUZZ_SECONDS:-60}
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 
-# target binary : its seed folder
-targets=(
-  "build/fuzz/console/token_reader_fuzz:console/token_reader_fuzz_seeds"
-)
-[[ -x build/fuzz/game/game_flow_fuzz ]] &&
-  targets+=("build/fuzz/game/game_flow_fuzz:game/game_flow_fuzz_seeds")
+# Each target sits beside its code, with its seeds in <target>_seeds/ and maybe words in <target>.dict.
+targets=(console/token_reader_fuzz game/game_flow_fuzz)
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-for entry in "${targets[@]}"; do
-  binary=${entry%%:*}
-  seeds=${entry#*:}
-  name=$(basename "$binary")
+for target in "${targets[@]}"; do
+  binary=build/fuzz/$target
+  seeds=${target}_seeds
+  name=$(basename "$target")
+  options=(-max_total_time="$seconds" -timeout=10 -print_final_stats=1)
+  [[ -f $target.dict ]] && options+=(-dict="$target.dict")
   # New inputs go to a scratch corpus, never into the checked-in seeds; findings are kept for a look.
   mkdir -p "$work/$name" build/fuzz/findings
   echo "== $name: ${seconds}s"
-  "$binary" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=512 -print_final_stats=1 \
-    -artifact_prefix=build/fuzz/findings/"$name"- "$work/$name" "$seeds" 2>"$work/$name.log" || {
+  "$binary" "${options[@]}" -artifact_prefix=build/fuzz/findings/"$name"- "$work/$name" "$seeds" \
+    2>"$work/$name.log" || {
     tail -n 60 "$work/$name.log"
     echo "$name: FINDING (input saved under build/fuzz/findings/)"
     exit 1
