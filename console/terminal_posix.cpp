@@ -120,6 +120,13 @@ class RawMode {
 
 TerminalKeyboard::TerminalKeyboard() {
   fd_ = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (fd_ >= 0 && fd_ <= STDERR_FILENO) {
+    // The game was started with a standard stream closed: keep that one closed rather than let
+    // the terminal stand in for it.
+    const int moved = fcntl(fd_, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    close(fd_);
+    fd_ = moved;
+  }
   if (fd_ >= 0 && !isatty(fd_)) {
     close(fd_);
     fd_ = -1;
