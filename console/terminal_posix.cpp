@@ -7,16 +7,12 @@
 
 #include <array>
 #include <cerrno>
-#include <string>
 
 #include "console/fd_io_posix.h"
-#include "console/key_bytes.h"
+#include "console/key_press.h"
 
 namespace hilo {
 namespace {
-
-// No key sends more than a few bytes; a paste beyond this is left alone rather than eaten.
-constexpr std::size_t kMostKeyBytes = 4096;
 
 // The signals that end the game while it waits for the key: its terminal must not stay raw.
 // SIGINT is among them for when it is sent by kill, since Ctrl+C itself is just a key here.
@@ -143,22 +139,14 @@ void TerminalKeyboard::WaitKey() {
   // Declared in this order so the terminal is put back before the handlers go.
   EndingSignalsRestoreTerminal signals(fd_, saved);
   RawMode raw(fd_, saved);
-  if (!raw.ReadUntil(1, 0)) return;
 
-  std::array<char, 256> buffer;
-  ssize_t count = ReadSome(fd_, buffer);
-  if (count <= 0) return;
-  std::string key(buffer.data(), static_cast<std::size_t>(count));
-
-  // One key can be several bytes (an arrow, a multibyte character): take what has arrived, and
-  // give the rest of a key that is cut short a tenth of a second to come, so none of it is left
-  // for the shell.
-  while (key.size() < kMostKeyBytes) {
-    if (!raw.ReadUntil(0, EndsInsideKey(key) ? 1 : 0)) return;
-    count = ReadSome(fd_, buffer);
-    if (count <= 0) return;
-    key.append(buffer.data(), static_cast<std::size_t>(count));
-  }
+  ReadOneKey([&](std::span<char> buffer, KeyWait wait) -> std::ptrdiff_t {
+    // Non-canonical reads: VMIN bytes at least, or with VMIN 0 at most VTIME tenths of a second.
+    const bool set = wait == KeyWait::kForAByte          ? raw.ReadUntil(1, 0)
+                     : wait == KeyWait::kATenthOfASecond ? raw.ReadUntil(0, 1)
+                                                         : raw.ReadUntil(0, 0);
+    return set ? ReadSome(fd_, buffer) : -1;
+  });
 }
 
 }  // namespace hilo

@@ -1,4 +1,4 @@
-#include "console/key_bytes.h"
+#include "console/key_press.h"
 
 #include <cstddef>
 
@@ -6,6 +6,9 @@ namespace hilo {
 namespace {
 
 constexpr unsigned char kEscape = 0x1B;
+
+// No key sends more than a few bytes; a paste beyond this is left alone rather than eaten.
+constexpr std::size_t kMostKeyBytes = 4096;
 
 bool IsContinuationByte(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
@@ -54,6 +57,18 @@ bool EndsInsideKey(std::string_view bytes) {
     i += 1 + found;
   }
   return false;
+}
+
+std::string ReadOneKey(const KeyReader& read) {
+  std::string key;
+  char buffer[256];
+  for (KeyWait wait = KeyWait::kForAByte; key.size() < kMostKeyBytes;) {
+    const std::ptrdiff_t count = read(buffer, wait);
+    if (count <= 0) break;
+    key.append(buffer, static_cast<std::size_t>(count));
+    wait = EndsInsideKey(key) ? KeyWait::kATenthOfASecond : KeyWait::kNotAtAll;
+  }
+  return key;
 }
 
 }  // namespace hilo
