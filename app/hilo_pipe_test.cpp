@@ -22,6 +22,7 @@ namespace {
 // Every draw under the stopped clock gives this card, so every answer meets an equal card.
 std::string_view StoppedCard() { return CardLabel(*CardForSecond(kStoppedSecond)); }
 
+// How a game run on given input ended.
 struct Finished {
   std::string output;
   std::string errors;

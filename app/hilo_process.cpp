@@ -23,6 +23,7 @@ namespace {
 // Long enough for a slow, loaded machine; only a game that hangs ever reaches it.
 constexpr auto kSafetyTimeout = std::chrono::seconds(30);
 
+// True when text begins with prefix.
 bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
 }
@@ -36,6 +37,7 @@ bool IsReplacedSetting(std::string_view entry) {
   return false;
 }
 
+// When a wait begun now gives up.
 std::chrono::steady_clock::time_point Deadline() {
   return std::chrono::steady_clock::now() + kSafetyTimeout;
 }
@@ -67,6 +69,7 @@ bool ReadMore(int fd, std::string& out, std::chrono::steady_clock::time_point de
   }
 }
 
+// Ends the test that called with an error.
 [[noreturn]] void Fail(const char* what) { throw std::runtime_error(what); }
 
 // Between fork and exec only async-signal-safe calls: everything is prepared beforehand.

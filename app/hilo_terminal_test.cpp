@@ -119,6 +119,7 @@ pid_t StartOnTerminal(const PseudoTerminal& terminal, int input_fd = kControllin
                     .ignored_signals = std::move(ignored_signals)});
 }
 
+// True when status says the game ended by itself with status 0.
 bool EndedNormally(int status) { return WIFEXITED(status) && WEXITSTATUS(status) == 0; }
 
 // A file holding text, removed when it goes.

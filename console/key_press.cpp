@@ -10,6 +10,7 @@ constexpr unsigned char kEscape = 0x1B;
 // No key sends more than a few bytes; a paste beyond this is left alone rather than eaten.
 constexpr std::size_t kMostKeyBytes = 4096;
 
+// True for the bytes 0x80..0xBF that carry on a multibyte UTF-8 character.
 bool IsContinuationByte(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
 // How many continuation bytes a UTF-8 lead byte announces; 0 for any other byte.

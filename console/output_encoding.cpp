@@ -33,6 +33,7 @@ constexpr std::array<std::string_view, 7> kShiftJisNames = {
 
 constexpr std::size_t kIconvError = static_cast<std::size_t>(-1);
 
+// True when name is among names.
 bool IsOneOf(const std::string& name, const auto& names) {
   return std::find(names.begin(), names.end(), name) != names.end();
 }

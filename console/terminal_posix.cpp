@@ -22,6 +22,7 @@ constexpr std::array<int, 4> kEndingSignals = {SIGTERM, SIGHUP, SIGQUIT, SIGINT}
 int g_terminal = -1;
 termios g_saved_settings;
 
+// Applies settings at once, keeping whatever has been typed; false when the terminal refuses.
 bool SetSettings(int fd, const termios& settings) {
   for (;;) {
     if (tcsetattr(fd, TCSANOW, &settings) == 0) return true;
