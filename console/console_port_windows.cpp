@@ -4,7 +4,7 @@
 #include <string>
 
 #include "console/console_port.h"
-#include "console/key_press.h"
+#include "console/key_wait_rule.h"
 #include "console/line_ends.h"
 
 namespace hilo {

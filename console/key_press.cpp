@@ -1,86 +1,75 @@
 #include "console/key_press.h"
 
+#include <cstddef>
+
 namespace hilo {
 namespace {
 
-namespace vk = virtual_key;
+constexpr unsigned char kEscape = 0x1B;
 
-bool InRange(std::uint16_t code, std::uint16_t first, int count) {
-  return code >= first && code < first + count;
-}
+// No key sends more than a few bytes; a paste beyond this is left alone rather than eaten.
+constexpr std::size_t kMostKeyBytes = 4096;
 
-bool IsDigit(std::uint16_t code) { return InRange(code, vk::kDigit0, 10); }
+// True for the bytes 0x80..0xBF that carry on a multibyte UTF-8 character.
+bool IsContinuationByte(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
-bool IsPadDigit(std::uint16_t code) { return InRange(code, vk::kPad0, 10); }
-
-// The keys that end the wait even though they give no character; everything else that gives none
-// (modifiers alone, the lock keys, the Windows and menu keys, F13 and up) is ignored.
-bool IsWaitEndingKey(std::uint16_t code) {
-  switch (code) {
-    case vk::kBackspace:
-    case vk::kTab:
-    case vk::kEnter:
-    case vk::kEscape:
-    case vk::kSpace:
-    case vk::kPageUp:
-    case vk::kPageDown:
-    case vk::kEnd:
-    case vk::kHome:
-    case vk::kLeft:
-    case vk::kUp:
-    case vk::kRight:
-    case vk::kDown:
-    case vk::kInsert:
-    case vk::kDelete:
-    case vk::kPadMultiply:
-    case vk::kPadAdd:
-    case vk::kPadSubtract:
-    case vk::kPadDecimal:
-    case vk::kPadDivide:
-    case vk::kSemicolon:
-    case vk::kEquals:
-    case vk::kComma:
-    case vk::kMinus:
-    case vk::kFullStop:
-    case vk::kSlash:
-    case vk::kGraveAccent:
-    case vk::kLeftBracket:
-    case vk::kBackslash:
-    case vk::kRightBracket:
-    case vk::kApostrophe:
-      return true;
-    default:
-      return IsDigit(code) || InRange(code, vk::kLetterA, 26) || IsPadDigit(code) ||
-             InRange(code, vk::kF1, 12);
-  }
-}
-
-// Ctrl with these keys gives no character and, unlike Ctrl+2 and Ctrl+6, no key code a program
-// reading keys one by one would see, so the wait goes on.
-bool IsIgnoredWithCtrl(std::uint16_t code) {
-  switch (code) {
-    case vk::kSlash:
-    case vk::kEquals:
-    case vk::kSemicolon:
-    case vk::kApostrophe:
-    case vk::kComma:
-    case vk::kFullStop:
-    case vk::kGraveAccent:
-      return true;
-    default:
-      return IsDigit(code) && code != vk::kDigit0 + 2 && code != vk::kDigit0 + 6;
-  }
+// How many continuation bytes a UTF-8 lead byte announces; 0 for any other byte.
+std::size_t ContinuationsAfter(unsigned char byte) {
+  if (byte >= 0xF0 && byte <= 0xF4) return 3;
+  if (byte >= 0xE0) return byte <= 0xEF ? 2 : 0;
+  if (byte >= 0xC2) return 1;
+  return 0;
 }
 
 }  // namespace
 
-bool EndsKeyWait(const KeyPress& key) {
-  if (key.character != 0) return true;
-  if (!IsWaitEndingKey(key.virtual_key)) return false;
-  if (key.ctrl && IsIgnoredWithCtrl(key.virtual_key)) return false;
-  // Alt with keypad digits is how a character is typed by its code; the digits alone are no key.
-  if (key.alt && IsPadDigit(key.virtual_key)) return false;
-  return true;
+bool EndsInsideKey(std::string_view bytes) {
+  const auto at = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const unsigned char byte = at(i);
+    if (byte == kEscape) {
+      // A lone escape may be the Esc key or the start of a sequence: only more bytes can tell.
+      if (i + 1 == bytes.size()) return true;
+      const unsigned char kind = at(i + 1);
+      if (kind == '[') {
+        // Control sequence: parameter and intermediate bytes, then one final byte 0x40..0x7E.
+        std::size_t j = i + 2;
+        while (j < bytes.size() && at(j) >= 0x20 && at(j) <= 0x3F) ++j;
+        if (j == bytes.size()) return true;
+        i = j + 1;
+      } else if (kind == 'O') {
+        // Application-mode arrows and F1..F4: escape, 'O' and one more byte.
+        if (i + 2 == bytes.size()) return true;
+        i += 3;
+      } else {
+        // Alt with a key: the escape prefixes whatever key follows.
+        ++i;
+      }
+      continue;
+    }
+    const std::size_t expected = ContinuationsAfter(byte);
+    std::size_t found = 0;
+    while (found < expected && i + 1 + found < bytes.size() &&
+           IsContinuationByte(at(i + 1 + found)))
+      ++found;
+    if (found < expected && i + 1 + found == bytes.size()) return true;
+    // A malformed character counts as complete where it breaks off: nothing more will mend it.
+    i += 1 + found;
+  }
+  return false;
+}
+
+std::string ReadOneKey(const KeyReader& read) {
+  std::string key;
+  char buffer[256];
+  for (KeyWait wait = KeyWait::kForAByte; key.size() < kMostKeyBytes;) {
+    const std::ptrdiff_t count = read(buffer, wait);
+    if (count <= 0) break;
+    key.append(buffer, static_cast<std::size_t>(count));
+    wait = EndsInsideKey(key) ? KeyWait::kATenthOfASecond : KeyWait::kNotAtAll;
+  }
+  return key;
 }
 
 }  // namespace hilo

@@ -2,155 +2,120 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
+#include <algorithm>
 #include <vector>
 
 namespace hilo {
 namespace {
 
-namespace vk = virtual_key;
+TEST(EndsInsideKeyTest, TellsACutShortKeyFromAWholeOne) {
+  const struct {
+    std::string_view bytes;
+    bool inside;
+  } cases[] = {
+      {"a", false},
+      {"\x03", false},              // Ctrl+C is a key like any other here
+      {"\r", false},                // Enter
+      {"\x1b", true},               // Esc, or the start of a sequence still coming
+      {"\x1b[", true},              // cut inside an arrow
+      {"\x1b[A", false},            // up arrow
+      {"\x1b[1;5", true},           // cut inside Ctrl+right
+      {"\x1b[1;5C", false},         // Ctrl+right
+      {"\x1b[15~", false},          // F5
+      {"\x1bO", true},              // cut inside an application-mode arrow
+      {"\x1bOP", false},            // F1
+      {"\x1bx", false},             // Alt+x
+      {"\x1b\x1b[", true},          // Alt with an arrow, cut short
+      {"\x1b\x1b[D", false},        // Alt with an arrow
+      {"\x1b\xc3", true},           // Alt with a two-byte character, cut short
+      {"\x1b[A\x1b[B", false},      // two arrows at once
+      {"\x1b[A\x1b", true},         // an arrow, then the start of another key
+      {"\xc3", true},               // first byte of é
+      {"\xc3\xa9", false},          // é
+      {"\xe3\x81", true},           // two bytes of あ
+      {"\xe3\x81\x82", false},      // あ
+      {"\xf0\x9f\x98", true},       // three bytes of a four-byte character
+      {"\xf0\x9f\x98\x80", false},  // a four-byte character
+      {"\xe3\x81\x82\xe3", true},   // one character, then the start of another
+      {"\x80", false},              // a stray continuation byte never completes
+      {"\xe3"
+       "a",
+       false},          // a broken character is over where it breaks
+      {"\xc0", false},  // never a lead byte in UTF-8
+      {"\xf8", false},  // never a lead byte in UTF-8
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(EndsInsideKey(c.bytes), c.inside) << testing::PrintToString(std::string(c.bytes));
+  }
+}
 
-struct NamedKey {
-  std::string name;
-  std::uint16_t code;
+// What one scripted read of the terminal gives: bytes, or a count when nothing or an error comes.
+struct ScriptedRead {
+  std::string bytes;
+  std::ptrdiff_t count_if_empty = 0;
 };
 
-std::vector<NamedKey> Run(const std::string& prefix, std::uint16_t first, int count) {
-  std::vector<NamedKey> keys;
-  for (int i = 0; i < count; ++i) {
-    keys.push_back({prefix + std::to_string(i), static_cast<std::uint16_t>(first + i)});
-  }
-  return keys;
-}
+// Plays reads one after the other, noting how long each was allowed to wait.
+class ScriptedTerminal {
+ public:
+  explicit ScriptedTerminal(std::vector<ScriptedRead> reads) : reads_(std::move(reads)) {}
 
-// Every key that ends the wait when pressed without modifiers, even where it gives no character.
-std::vector<NamedKey> WaitEndingKeys() {
-  std::vector<NamedKey> keys = {
-      {"Backspace", vk::kBackspace},
-      {"Tab", vk::kTab},
-      {"Enter", vk::kEnter},
-      {"Esc", vk::kEscape},
-      {"Space", vk::kSpace},
-      {"Page Up", vk::kPageUp},
-      {"Page Down", vk::kPageDown},
-      {"End", vk::kEnd},
-      {"Home", vk::kHome},
-      {"Left", vk::kLeft},
-      {"Up", vk::kUp},
-      {"Right", vk::kRight},
-      {"Down", vk::kDown},
-      {"Insert", vk::kInsert},
-      {"Delete", vk::kDelete},
-      {"keypad *", vk::kPadMultiply},
-      {"keypad +", vk::kPadAdd},
-      {"keypad -", vk::kPadSubtract},
-      {"keypad .", vk::kPadDecimal},
-      {"keypad /", vk::kPadDivide},
-      {"\\", vk::kBackslash},
-      {"/", vk::kSlash},
-      {"-", vk::kMinus},
-      {"=", vk::kEquals},
-      {"[", vk::kLeftBracket},
-      {"]", vk::kRightBracket},
-      {";", vk::kSemicolon},
-      {"'", vk::kApostrophe},
-      {",", vk::kComma},
-      {".", vk::kFullStop},
-      {"`", vk::kGraveAccent},
-  };
-  for (const auto& run : {Run("letter ", 'A', 26), Run("digit ", '0', 10),
-                          Run("keypad digit ", vk::kPad0, 10), Run("F", vk::kF1, 12)}) {
-    keys.insert(keys.end(), run.begin(), run.end());
+  std::ptrdiff_t operator()(std::span<char> buffer, KeyWait wait) {
+    waits_.push_back(wait);
+    if (next_ == reads_.size()) return 0;
+    const ScriptedRead& read = reads_[next_++];
+    if (read.bytes.empty()) return read.count_if_empty;
+    EXPECT_LE(read.bytes.size(), buffer.size());
+    std::copy(read.bytes.begin(), read.bytes.end(), buffer.begin());
+    return static_cast<std::ptrdiff_t>(read.bytes.size());
   }
-  return keys;
-}
 
-TEST(KeyPressTest, EveryListedKeyEndsTheWaitWithOrWithoutShift) {
-  for (const auto& key : WaitEndingKeys()) {
-    EXPECT_TRUE(EndsKeyWait({.virtual_key = key.code})) << key.name;
-    EXPECT_TRUE(EndsKeyWait({.virtual_key = key.code, .shift = true})) << "Shift+" << key.name;
-  }
-}
+  const std::vector<KeyWait>& waits() const { return waits_; }
 
-TEST(KeyPressTest, KeysThatGiveNoCharacterAndAreNotListedNeverEndIt) {
-  const NamedKey keys[] = {
-      {"Shift", vk::kShift},
-      {"Ctrl", vk::kControl},
-      {"Alt", vk::kAlt},
-      {"Caps Lock", vk::kCapsLock},
-      {"Num Lock", vk::kNumLock},
-      {"Scroll Lock", vk::kScrollLock},
-      {"left Windows", vk::kLeftWindows},
-      {"right Windows", vk::kRightWindows},
-      {"menu", vk::kMenu},
-      {"Pause", vk::kPause},
-      {"F13", vk::kF13},
-      {"no key code", 0},
-  };
-  for (const auto& key : keys) {
-    for (const bool held : {false, true}) {
-      EXPECT_FALSE(EndsKeyWait({.virtual_key = key.code, .shift = held, .ctrl = held, .alt = held}))
-          << key.name << (held ? " with every modifier" : "");
-    }
-  }
-}
+ private:
+  std::vector<ScriptedRead> reads_;
+  std::size_t next_ = 0;
+  std::vector<KeyWait> waits_;
+};
 
-TEST(KeyPressTest, CtrlAndAltExceptionsHoldOnlyForTheirKeys) {
+TEST(ReadOneKeyTest, WaitsBrieflyOnlyForTheRestOfAKeyCutShort) {
+  constexpr auto kBlock = KeyWait::kForAByte;
+  constexpr auto kPending = KeyWait::kNotAtAll;
+  constexpr auto kBrief = KeyWait::kATenthOfASecond;
   const struct {
-    std::string name;
-    KeyPress key;
-    bool ends;
+    const char* name;
+    std::vector<ScriptedRead> reads;
+    std::string key;
+    std::vector<KeyWait> waits;
   } cases[] = {
-      {"Ctrl+1", {.virtual_key = '1', .ctrl = true}, false},
-      {"Ctrl+0", {.virtual_key = '0', .ctrl = true}, false},
-      {"Ctrl+2", {.virtual_key = '2', .ctrl = true}, true},
-      {"Ctrl+6", {.virtual_key = '6', .ctrl = true}, true},
-      {"Ctrl+/", {.virtual_key = vk::kSlash, .ctrl = true}, false},
-      {"Ctrl+=", {.virtual_key = vk::kEquals, .ctrl = true}, false},
-      {"Ctrl+;", {.virtual_key = vk::kSemicolon, .ctrl = true}, false},
-      {"Ctrl+'", {.virtual_key = vk::kApostrophe, .ctrl = true}, false},
-      {"Ctrl+,", {.virtual_key = vk::kComma, .ctrl = true}, false},
-      {"Ctrl+.", {.virtual_key = vk::kFullStop, .ctrl = true}, false},
-      {"Ctrl+`", {.virtual_key = vk::kGraveAccent, .ctrl = true}, false},
-      {"Ctrl+Shift+1", {.virtual_key = '1', .shift = true, .ctrl = true}, false},
-      {"Ctrl+-", {.virtual_key = vk::kMinus, .ctrl = true}, true},
-      {"Ctrl+\\", {.virtual_key = vk::kBackslash, .ctrl = true}, true},
-      {"Ctrl+[", {.virtual_key = vk::kLeftBracket, .ctrl = true}, true},
-      {"Ctrl+]", {.virtual_key = vk::kRightBracket, .ctrl = true}, true},
-      {"Ctrl+letter", {.virtual_key = 'Q', .ctrl = true}, true},
-      {"Ctrl+Up", {.virtual_key = vk::kUp, .ctrl = true}, true},
-      {"Ctrl+F12", {.virtual_key = vk::kF1 + 11, .ctrl = true}, true},
-      {"Ctrl+keypad 1", {.virtual_key = vk::kPad0 + 1, .ctrl = true}, true},
-      {"Alt+keypad 0", {.virtual_key = vk::kPad0, .alt = true}, false},
-      {"Alt+keypad 9", {.virtual_key = vk::kPad0 + 9, .alt = true}, false},
-      {"Alt+keypad *", {.virtual_key = vk::kPadMultiply, .alt = true}, true},
-      {"Alt+digit 1", {.virtual_key = '1', .alt = true}, true},
-      {"Alt+letter", {.virtual_key = 'X', .alt = true}, true},
-      {"Alt+Home", {.virtual_key = vk::kHome, .alt = true}, true},
+      {"a letter", {{"x"}}, "x", {kBlock, kPending}},
+      {"an arrow at once", {{"\x1b[A"}}, "\x1b[A", {kBlock, kPending}},
+      {"an arrow in pieces",
+       {{"\x1b"}, {"["}, {"A"}},
+       "\x1b[A",
+       {kBlock, kBrief, kBrief, kPending}},
+      {"Esc alone", {{"\x1b"}, {""}}, "\x1b", {kBlock, kBrief}},
+      {"a character in pieces",
+       {{"\xe4"}, {"\xba\x88"}},
+       "\xe4\xba\x88",
+       {kBlock, kBrief, kPending}},
+      {"keys already waiting", {{"a"}, {"bc"}, {""}}, "abc", {kBlock, kPending, kPending}},
+      {"a failed first read", {{"", -1}, {"x"}}, "", {kBlock}},
+      {"a failed later read", {{"\x1b"}, {"", -1}, {"x"}}, "\x1b", {kBlock, kBrief}},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(EndsKeyWait(c.key), c.ends) << c.name;
+    ScriptedTerminal terminal(c.reads);
+    EXPECT_EQ(ReadOneKey(std::ref(terminal)), c.key) << c.name;
+    EXPECT_EQ(terminal.waits(), c.waits) << c.name;
   }
 }
 
-TEST(KeyPressTest, AnyKeyGivingACharacterEndsItWhateverIsHeld) {
-  const struct {
-    std::string name;
-    KeyPress key;
-  } cases[] = {
-      {"Ctrl+C", {.character = 0x03, .virtual_key = 'C', .ctrl = true}},
-      {"Enter", {.character = '\r', .virtual_key = vk::kEnter}},
-      {"Esc", {.character = 0x1B, .virtual_key = vk::kEscape}},
-      {"Ctrl+6", {.character = 0x1E, .virtual_key = '6', .shift = true, .ctrl = true}},
-      {"Ctrl+1 giving a character", {.character = '1', .virtual_key = '1', .ctrl = true}},
-      {"Alt+keypad 5 giving a character",
-       {.character = '5', .virtual_key = vk::kPad0 + 5, .alt = true}},
-      {"an unlisted key that types", {.character = '\\', .virtual_key = 0xE2}},
-      {"a Shift_JIS lead byte", {.character = '\x82', .virtual_key = 0}},
-  };
-  for (const auto& c : cases) {
-    EXPECT_TRUE(EndsKeyWait(c.key)) << c.name;
-  }
+TEST(ReadOneKeyTest, AnEndlessPasteIsNotReadForEver) {
+  std::vector<ScriptedRead> reads(100000, ScriptedRead{std::string(256, 'p')});
+  ScriptedTerminal terminal(reads);
+  const std::string key = ReadOneKey(std::ref(terminal));
+  EXPECT_GE(key.size(), 256u);
+  EXPECT_LT(terminal.waits().size(), 100u);
 }
 
 }  // namespace
