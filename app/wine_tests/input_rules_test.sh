@@ -20,7 +20,7 @@ check() {
   if (($# == 3)); then
     printf '%b' "$3" >"$work/plain"
     windows_game "$work/plain" "$work/windows.plain"
-    same "$name: reads as $(printf '%q' "$3")" "$work/windows.plain" "$work/windows"
+    same "$name: reads as the input '$3'" "$work/windows.plain" "$work/windows"
   fi
 }
 
