@@ -10,6 +10,10 @@
 namespace hilo {
 namespace {
 
+// Older consoles fail a read whose buffer outgrows their 64 KB heap, which would end the game's
+// input at once; a typed line is far shorter, and a longer one simply takes more reads.
+constexpr DWORD kMostConsoleReadBytes = 16 * 1024;
+
 // Holds the console input in mode 0 (no line input, no echo, Ctrl+C an ordinary key) for as long as
 // it lives, and puts the saved mode back however the key wait ends.
 class RawConsoleInput {
@@ -32,6 +36,7 @@ class RawConsoleInput {
   bool raw_ = false;
 };
 
+// A console key event as the key rule sees it: character, key code and the modifiers held.
 KeyPress KeyPressOf(const KEY_EVENT_RECORD& event) {
   const DWORD state = event.dwControlKeyState;
   return {
@@ -50,6 +55,7 @@ class WindowsPort : public ConsolePort {
   WindowsPort()
       : input_(GetStdHandle(STD_INPUT_HANDLE)),
         output_(GetStdHandle(STD_OUTPUT_HANDLE)),
+        input_is_console_(GetFileType(input_) == FILE_TYPE_CHAR),
         output_is_console_(GetFileType(output_) == FILE_TYPE_CHAR),
         keyboard_(CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
@@ -62,12 +68,11 @@ class WindowsPort : public ConsolePort {
   WindowsPort& operator=(const WindowsPort&) = delete;
 
   std::size_t Read(std::span<char> buffer) override {
-    const auto wanted = static_cast<DWORD>(std::min<std::size_t>(buffer.size(), MAXDWORD));
+    const DWORD most = input_is_console_ ? kMostConsoleReadBytes : MAXDWORD;
+    const auto wanted = static_cast<DWORD>(std::min<std::size_t>(buffer.size(), most));
     DWORD delivered = 0;
     // A console delivers a line per read; a closed pipe or a failed read ends the input.
-    if (!ReadFile(input_, buffer.data(), wanted, &delivered, nullptr)) {
-      return 0;
-    }
+    if (!ReadFile(input_, buffer.data(), wanted, &delivered, nullptr)) return 0;
     return delivered;
   }
 
@@ -105,6 +110,7 @@ class WindowsPort : public ConsolePort {
  private:
   HANDLE input_;
   HANDLE output_;
+  bool input_is_console_;
   bool output_is_console_;
   HANDLE keyboard_;   // the console's own input, opened once; invalid when there is no console
   std::string crlf_;  // the texts being written, with their line ends converted
