@@ -22,4 +22,4 @@ done <<'SECONDS_AND_CARDS'
 00:01:39 3
 SECONDS_AND_CARDS
 
-finish
+end_test

@@ -56,7 +56,7 @@ same() {
 }
 
 # Ends the test: fails if any check failed, or if a game wrote to standard error.
-finish() {
+end_test() {
   if [[ -s $work/stderr ]]; then
     fail "standard error: $(head -c 500 "$work/stderr")"
   fi

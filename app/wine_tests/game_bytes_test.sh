@@ -24,9 +24,9 @@ done <<'HAND_CHECKED'
 A　の 41 81 40 82 cc
 なります\n\n表示 82 c8 82 e8 82 dc 82 b7 0d 0a 0d 0a 95 5c 8e a6
 HAND_CHECKED
-backslashes=$(tr -cd '\\' <"$work/short" | wc -c)
+backslashes=$(tr -cd '\134' <"$work/short" | wc -c)  # octal 134: the byte 0x5C
 if ((backslashes == 2)); then echo "ok: two 0x5C bytes"; else fail "$backslashes bytes 0x5C"; fi
 bare_line_feeds=$(perl -0777 -ne 'print scalar(() = /(?<!\r)\n/g)' "$work/short")
 if ((bare_line_feeds == 0)); then echo "ok: CR LF"; else fail "$bare_line_feeds bare line feeds"; fi
 
-finish
+end_test

@@ -36,4 +36,4 @@ check "Ctrl+Z inside a word" 'hard\nfin\x1Aish\ny\n' 'hard\nfin\n'
 check "full-width space inside a word" "$full_width_space_inside\nfinish\ny\n" 'X\nfinish\ny\n'
 check "word after a 64 KiB read" "${past_one_read}hard\nfinish\ny\n" 'hard\nfinish\ny\n'
 
-finish
+end_test
