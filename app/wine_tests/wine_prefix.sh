@@ -19,8 +19,10 @@ case "${1:-}" in
     [[ -f $HILO_WINE_PREFIX_FILE ]] || exit 0
     WINEPREFIX=$(<"$HILO_WINE_PREFIX_FILE")
     export WINEPREFIX
-    # Ends this prefix's server and the Wine processes it runs, nothing else.
+    # Ends this prefix's server and the Wine processes it runs, nothing else, and waits until
+    # they are gone.
     "$HILO_WINESERVER" -k || true
+    "$HILO_WINESERVER" -w || true
     [[ $WINEPREFIX == */hilo-wine.* ]] && rm -rf "$WINEPREFIX"
     rm -f "$HILO_WINE_PREFIX_FILE"
     ;;
