@@ -8,7 +8,7 @@ build:
 	cmake --build --preset default
 
 run: build
-	@echo "The game itself is not playable yet: only its card rules are built."
+	./build/default/app/hilo
 
 test: build
 	ctest --preset default

@@ -1,0 +1,192 @@
+#include "game/game_flow.h"
+
+#include <array>
+
+#include "game/texts.h"
+#include "rules/card_draw.h"
+
+namespace hilo {
+namespace {
+
+using texts::kWordChange;
+using texts::kWordFinish;
+using texts::kWordNo;
+using texts::kWordYes;
+
+constexpr std::array<std::string_view, 2> kYesOrNo = {kWordYes, kWordNo};
+constexpr std::array<std::string_view, 3> kYesNoOrChange = {kWordYes, kWordNo, kWordChange};
+constexpr std::array<std::string_view, kDifficulties.size() + 1> kDifficultyChoices = {
+    kDifficulties[0].keyword, kDifficulties[1].keyword, kDifficulties[2].keyword,
+    kDifficulties[3].keyword, kWordFinish};
+
+}  // namespace
+
+GameFlow::GameFlow(Console& console, Clock& clock) : console_(console), clock_(clock) {}
+
+void GameFlow::Run() {
+  while (Step()) {
+  }
+}
+
+bool GameFlow::Step() {
+  switch (state_) {
+    case State::kIntroduction:
+      state_ = Introduce();
+      break;
+    case State::kChoosingDifficulty:
+      state_ = ChooseDifficulty();
+      break;
+    case State::kQuitFromChoice:
+      state_ = QuitFromChoice();
+      break;
+    case State::kTurn:
+      state_ = PlayTurn();
+      break;
+    case State::kQuitQuestion:
+      state_ = QuitQuestion();
+      break;
+    case State::kChangeQuestion:
+      state_ = ChangeQuestion();
+      break;
+    case State::kGameOver:
+      state_ = GameOver();
+      break;
+    case State::kGameOverChange:
+      state_ = GameOverChange();
+      break;
+    case State::kBackToChoice:
+      state_ = BackToChoice();
+      break;
+    case State::kFinished:
+      break;
+  }
+  return state_ != State::kFinished;
+}
+
+GameFlow::State GameFlow::Introduce() {
+  score_ = 0;
+  console_.Write(texts::kIntroductionGuess);
+  console_.Write(texts::kIntroductionHowToAnswer);
+  console_.Write(texts::kIntroductionGameOver);
+  console_.Write(texts::kIntroductionCards);
+  for (Card number = kLowestCard; number <= 10; ++number) {
+    console_.Write(texts::kIntroductionCardValue, {number});
+  }
+  console_.Write(texts::kIntroductionFaceCards, {kLowestCard});
+  console_.Write(texts::kIntroductionFinish);
+  console_.Write(texts::kIntroductionChooseDifficulty);
+  return State::kChoosingDifficulty;
+}
+
+GameFlow::State GameFlow::ChooseDifficulty() {
+  console_.Write(texts::kSelectDifficulty);
+  const auto choice = console_.AskChoice(kDifficultyChoices, texts::kSelectDifficultyAgain);
+  // The input has ended: nobody is left to answer, so the game ends rather than ask for ever.
+  if (!choice) return State::kFinished;
+  if (*choice == kWordFinish) {
+    console_.Write(texts::kAskQuit);
+    return State::kQuitFromChoice;
+  }
+  difficulty_ = *DifficultyFromKeyword(*choice);
+  console_.Write(texts::kDifficultyChosen, {InfoOf(difficulty_).display_name});
+  for (const auto text : texts::RulesTextsOf(difficulty_)) console_.Write(text);
+  console_.Write(texts::kGoodLuck);
+  current_ = ClockSeededDraw(clock_);
+  return State::kTurn;
+}
+
+GameFlow::State GameFlow::QuitFromChoice() {
+  const auto answer = console_.AskChoice(kYesOrNo, texts::kAskQuitAgain);
+  if (!answer) return State::kFinished;
+  if (*answer == kWordNo) return State::kBackToChoice;
+  console_.Write(texts::kPressKeyToFinish);
+  console_.WaitKey();
+  return State::kFinished;
+}
+
+GameFlow::State GameFlow::PlayTurn() {
+  console_.Write(texts::kCardPrompt, {CardLabel(current_)});
+  const auto token = console_.ReadToken();
+  if (!token) return State::kFinished;
+  if (token->Is(texts::kWordHigher)) return JudgeAnswer(Answer::kHigher);
+  if (token->Is(texts::kWordLower)) return JudgeAnswer(Answer::kLower);
+  if (token->Is(kWordFinish)) {
+    console_.Write(texts::kAskQuit);
+    return State::kQuitQuestion;
+  }
+  if (token->Is(kWordChange)) {
+    console_.Write(texts::kChangeClearsPoints);
+    console_.Write(texts::kAskChange);
+    return State::kChangeQuestion;
+  }
+  // Anything else: say what is expected, then the same card's prompt comes again.
+  console_.Write(texts::kAnswerAgain);
+  return State::kTurn;
+}
+
+GameFlow::State GameFlow::JudgeAnswer(Answer answer) {
+  // The card is drawn only now, after the answer: an answer within the same second meets an
+  // equal card.
+  next_ = ClockSeededDraw(clock_);
+  const Judgement judgement = Judge(difficulty_, current_, next_, answer);
+  console_.Write(texts::kNextCard, {CardLabel(next_)});
+  switch (judgement.outcome) {
+    case Outcome::kWin:
+      score_ = ApplyWin(score_, judgement.award);
+      console_.Write(texts::kWin, {score_});
+      break;
+    case Outcome::kEven:
+      console_.Write(texts::kEven, {score_});
+      break;
+    case Outcome::kLose:
+      // The loss shows the score before any penalty; the next card waits for a continue.
+      console_.Write(texts::kLose, {score_});
+      return State::kGameOver;
+  }
+  current_ = next_;
+  return State::kTurn;
+}
+
+GameFlow::State GameFlow::QuitQuestion() {
+  const auto answer = console_.AskChoice(kYesOrNo, texts::kAskQuitAgain);
+  if (!answer) return State::kFinished;
+  if (*answer == kWordNo) return State::kTurn;
+  console_.Write(texts::kFinalPointPressKeyToFinish, {score_});
+  console_.WaitKey();
+  return State::kFinished;
+}
+
+GameFlow::State GameFlow::ChangeQuestion() {
+  const auto answer = console_.AskChoice(kYesOrNo, texts::kAskChangeAgain);
+  if (!answer) return State::kFinished;
+  return *answer == kWordYes ? State::kBackToChoice : State::kTurn;
+}
+
+GameFlow::State GameFlow::GameOver() {
+  const auto answer = console_.AskChoice(kYesNoOrChange, texts::kAskContinueAgain);
+  if (!answer || *answer == kWordNo) return State::kFinished;
+  if (*answer == kWordChange) {
+    console_.Write(texts::kAskChangeAfterLoss);
+    return State::kGameOverChange;
+  }
+  // Continuing costs points, and play goes on from the card that decided the loss.
+  score_ = ContinuePenalty(difficulty_, score_);
+  current_ = next_;
+  return State::kTurn;
+}
+
+GameFlow::State GameFlow::GameOverChange() {
+  const auto answer = console_.AskChoice(kYesOrNo, texts::kAskChangeAgain);
+  if (!answer) return State::kFinished;
+  if (*answer == kWordYes) return State::kBackToChoice;
+  console_.Write(texts::kAskContinue);
+  return State::kGameOver;
+}
+
+GameFlow::State GameFlow::BackToChoice() {
+  score_ = 0;
+  console_.Write(texts::kBackToChoice);
+  return State::kChoosingDifficulty;
+}
+
+}  // namespace hilo

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string_view>
+
+#include "rules/scoring.h"
+
+// Every text the game writes and every word it accepts. "%d" stands for a number and "%s" for a
+// text, filled in by Console::Write.
+namespace hilo::texts {
+
+// The words the player types, compared byte for byte: capitals are different words.
+inline constexpr std::string_view kWordHigher = "h";
+inline constexpr std::string_view kWordLower = "l";
+inline constexpr std::string_view kWordYes = "y";
+inline constexpr std::string_view kWordNo = "n";
+inline constexpr std::string_view kWordFinish = "finish";
+inline constexpr std::string_view kWordChange = "change";
+
+// Introduction, written once at start, in this order.
+inline constexpr std::string_view kIntroductionGuess =
+    "このゲームは、次に出てくる数字が\n現在の数字より大きいか小さいかを予測するゲームです\n\n";
+inline constexpr std::string_view kIntroductionHowToAnswer =
+    "現在の数字より大きいと思った場合は\"h\"を\n小さいと思ったら\"l\"を入力して\n\"Enter\"キーを押してください\n\n";
+inline constexpr std::string_view kIntroductionGameOver =
+    "間違えた時点でゲームオーバーとなります\n\n";
+inline constexpr std::string_view kIntroductionCards =
+    "表示される数字は、トランプのカードに倣って\n";
+inline constexpr std::string_view kIntroductionCardValue = "%d,";
+inline constexpr std::string_view kIntroductionFaceCards =
+    "J,Q,K,A　の13個です\n%dが最弱で、Aが最強になります\n\n";
+inline constexpr std::string_view kIntroductionFinish =
+    "ゲームの途中で\"finish\"と入力するとゲームが終了します\n\n";
+inline constexpr std::string_view kIntroductionChooseDifficulty =
+    "始める前にまず、難易度を\n\"Hard\", \"Nomal\", \"Easy\", \"Beginner\"\nの中から選択してください";
+
+// Choosing the difficulty.
+inline constexpr std::string_view kSelectDifficulty = "\n\n\nSelect difficulty>";
+inline constexpr std::string_view kSelectDifficultyAgain =
+    "\n\n\"hard\", \"nomal\", \"easy\" or \"beginner\"\n\nSelect dificulty>";
+inline constexpr std::string_view kDifficultyChosen = "\n\n\n\n\n\"%s\"が選択されました\n";
+inline constexpr std::string_view kGoodLuck = "\n\nでは、頑張ってください!!\n\nGood Luck!!\n\n\n";
+
+// The rules of each difficulty, written after it is chosen.
+inline constexpr std::string_view kHigherAwardsTenPerStep =
+    "\n\n\"h\"を選択したときの得点が\n前の数が8以上の場合は100point\n7以下は数字が小さくなるにつれて10pointずつ減っていきます\n(7は90pointで2は40point)";
+inline constexpr std::string_view kLowerAwardsTenPerStep =
+    "\n\n\"l\"を選択したときの得点は\n前の数が8以下の場合は100point\n9以上は数字が大きくなるにつれて10pointずつ減っていきます\n(9は90pointでAは40point)";
+inline constexpr std::string_view kHigherAwardsBanded =
+    "\n\n\"h\"を選択したときの得点が\n前の数が6以上の場合は100point\n3-5の場合は75point\n2の場合は50point";
+inline constexpr std::string_view kLowerAwardsBanded =
+    "\n\n\"l\"を選択したときの得点が\n前の数が10以下の吐合は100point\nJ-Kの場合は75point\nAの場合は50pointになります";
+inline constexpr std::string_view kContinueCostsFiveHundred =
+    "\n\nゲームオーバーになった後にコンティニューすると\nそれまでのポイントから500point引かれます";
+inline constexpr std::string_view kContinueClearsPoints =
+    "\n\nゲームオーバーになった後にコンティニューすると\nポイントがクリアされます";
+inline constexpr std::string_view kContinueHalvesPoints =
+    "\n\nゲームオーバーになった後にコンティニューすると\nポイントが2/1になります(小数点以下繰上げ)";
+
+// Quitting.
+inline constexpr std::string_view kAskQuit = "\n\nWill you quit the game?>";
+inline constexpr std::string_view kAskQuitAgain = "\n\nWill you quit the game? Y or N>";
+inline constexpr std::string_view kPressKeyToFinish = "\n\n\nPress key to finish.\n\n>";
+inline constexpr std::string_view kFinalPointPressKeyToFinish =
+    "\n\nYour final point is: %d\n\nPress key to finish.\n\n>";
+
+// A turn.
+inline constexpr std::string_view kCardPrompt = "\nNumber is %s, H or L? >";
+inline constexpr std::string_view kAnswerAgain = "\n\nInput \"h\" or \"l\" and press Enter";
+inline constexpr std::string_view kNextCard = "\n%s\n\n";
+inline constexpr std::string_view kWin = "\nYou Win!\n\nYour point is: %d\n\n";
+inline constexpr std::string_view kEven = "\nEven\n\nYour point is: %d\n\n";
+inline constexpr std::string_view kLose = "\nYou Lose...\n\nYour final point is: %d\n\nContinue?>";
+
+// Changing the difficulty during play.
+inline constexpr std::string_view kChangeClearsPoints =
+    "\n\n難易度の選択に戻るとポイントがクリアされます\n";
+inline constexpr std::string_view kAskChange = "\n\nWill you change difficulty?>";
+inline constexpr std::string_view kAskChangeAgain = "\n\nWill you change difficulty? Y or N>";
+
+// After a loss.
+inline constexpr std::string_view kAskContinueAgain = "Continue? Y or N>";
+inline constexpr std::string_view kAskChangeAfterLoss = "\n\nWill you change dificulty?>";
+inline constexpr std::string_view kAskContinue = "\n\nContinue?>";
+
+// Back to the choice of difficulty.
+inline constexpr std::string_view kBackToChoice =
+    "\n\n\n難易度を \"Hard\", \"Nomal\", \"Easy\", \"Beginner\"\nの中から選択してください";
+
+// The three rules texts of a difficulty: what "h" earns, what "l" earns, what continuing costs.
+constexpr std::array<std::string_view, 3> RulesTextsOf(Difficulty difficulty) {
+  const DifficultyInfo& info = kDifficulties[static_cast<std::size_t>(difficulty)];
+  const bool ten_per_step = info.stake_rule == StakeRule::kDistanceTimesTen;
+  std::string_view continuing = kContinueClearsPoints;
+  if (info.continue_rule == ContinueRule::kMinusFiveHundred) continuing = kContinueCostsFiveHundred;
+  if (info.continue_rule == ContinueRule::kHalveRoundingUp) continuing = kContinueHalvesPoints;
+  return {ten_per_step ? kHigherAwardsTenPerStep : kHigherAwardsBanded,
+          ten_per_step ? kLowerAwardsTenPerStep : kLowerAwardsBanded, continuing};
+}
+
+}  // namespace hilo::texts
