@@ -15,13 +15,12 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
-# Debian's long description: the summary line, then the body indented by one space.
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${PROJECT_DESCRIPTION}
- A console card game for one player. A card from 2 to A is shown and you
- guess whether the next card will be higher (h) or lower (l). A right guess
- scores by the chosen difficulty and by how likely it was; an equal card is
- a draw; a wrong guess ends the game unless you continue, at a cost. The
- texts are in Japanese and English.")
+# The long description under the summary line; CPack indents it as Debian's control file wants.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "A console card game for one player. A card from 2 to A is shown and you
+guess whether the next card will be higher (h) or lower (l). A right guess
+scores by the chosen difficulty and by how likely it was; an equal card is
+a draw; a wrong guess ends the game unless you continue, at a cost. The
+texts are in Japanese and English.")
 # dpkg-shlibdeps reads the libraries the binary links to and writes Depends from them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 
