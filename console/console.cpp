@@ -21,7 +21,9 @@ void AppendValue(std::string& out, const Console::Value& value) {
 }  // namespace
 
 Console::Console(ConsolePort& port)
-    : port_(port), reader_([this](std::span<char> buffer) {
+    : port_(port),
+      writes_to_terminal_(port.WritesToTerminal()),
+      reader_([this](std::span<char> buffer) {
         // Everything written must be on the screen before the game blocks for the answer.
         Flush();
         return port_.Read(buffer);
@@ -30,6 +32,17 @@ Console::Console(ConsolePort& port)
 Console::~Console() { Flush(); }
 
 void Console::Write(std::string_view text, std::initializer_list<Value> values) {
+  AppendFilled(text, values);
+  if (writes_to_terminal_ || pending_.size() >= kFlushThreshold) Flush();
+}
+
+void Console::AppendFilled(std::string_view text, std::initializer_list<Value> values) {
+  // With no values every placeholder stays as written, so the text goes out whole. This is the
+  // common case, the re-ask texts among them, so it skips the search for placeholders.
+  if (values.size() == 0) {
+    pending_.append(text);
+    return;
+  }
   const auto* value = values.begin();
   std::size_t start = 0;
   for (;;) {
@@ -47,21 +60,21 @@ void Console::Write(std::string_view text, std::initializer_list<Value> values) 
     }
     start = percent + 2;
   }
-  if (port_.WritesToTerminal() || pending_.size() >= kFlushThreshold) Flush();
 }
 
 std::optional<Token> Console::ReadToken() { return reader_.Next(); }
 
 std::optional<std::string_view> Console::AskChoice(std::span<const std::string_view> accepted,
                                                    std::string_view reask) {
-  for (;;) {
-    const auto token = ReadToken();
-    if (!token) return std::nullopt;
+  // One token serves every read: a question may be answered by a great many wrong words.
+  Token token;
+  while (reader_.Next(token)) {
     for (const auto word : accepted) {
-      if (token->Is(word)) return word;
+      if (token.Is(word)) return word;
     }
     Write(reask);
   }
+  return std::nullopt;
 }
 
 void Console::WaitKey() {

@@ -17,6 +17,9 @@ TEST(ConsoleWriteTest, FillsPlaceholdersInOrder) {
     std::string_view written;
   } cases[] = {
       {"plain\n", {}, "plain\n"},
+      // Placeholders without values stay as written, whether values are missing or none are given.
+      {"%d and %s", {}, "%d and %s"},
+      {"%d and %s", {5}, "5 and %s"},
       {"%d,", {2}, "2,"},
       {"\nNumber is %s, H or L? >", {std::string_view("10")}, "\nNumber is 10, H or L? >"},
       {"%d and %s", {-340, std::string_view("A")}, "-340 and A"},

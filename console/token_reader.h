@@ -24,7 +24,14 @@ class TokenReader {
   // The next token, or nullopt once the input has ended.
   std::optional<Token> Next();
 
+  // Reads the next token into token, reusing its storage; false once the input has ended, with
+  // token left as it was. For loops that read many words and keep none.
+  bool Next(Token& token);
+
  private:
+  // The first position from from on whose byte is not of the kind asked for, or end_.
+  std::size_t RunEnd(std::size_t from, bool whitespace) const;
+
   // Takes in one more block; false when the input has ended.
   bool Refill();
 
