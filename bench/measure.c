@@ -1,7 +1,9 @@
-/* Runs a command several times and prints the medians of its wall time, its CPU time (user and
- * system) and its peak resident memory, as "wall_us cpu_us peak_kib".
+/* Runs commands several times, taking turns, and prints for each command the medians of its wall
+ * time, its CPU time (user and system) and its peak resident memory, as "wall_us cpu_us peak_kib",
+ * one line per command in the order given. Taking turns lets every command meet the same load.
  *
  * Usage: measure RUNS INPUT null|pipe [--clock-file FILE FIRST THEN DELAY_MS] -- COMMAND...
+ *                [-- COMMAND...]...
  *
  * Standard input comes from the file INPUT. Standard output goes to /dev/null, or through a pipe
  * that this program drains. With --clock-file, FILE holds FIRST when each run starts and is
@@ -18,7 +20,7 @@
 #include <time.h>
 #include <unistd.h>
 
-enum { kMaxRuns = 101 };
+enum { kMaxRuns = 201, kMaxCommands = 4 };
 
 struct ClockFile {
   const char* path;
@@ -121,7 +123,8 @@ static void RunOnce(char** command, const char* input, int to_pipe, const struct
 
 int main(int argc, char** argv) {
   if (argc < 6) {
-    fprintf(stderr, "usage: measure RUNS INPUT null|pipe [--clock-file FILE FIRST THEN MS] -- CMD\n");
+    fprintf(stderr, "usage: measure RUNS INPUT null|pipe [--clock-file FILE FIRST THEN MS] -- CMD"
+                    " [-- CMD]...\n");
     return 2;
   }
   const int runs = atoi(argv[1]);
@@ -133,15 +136,32 @@ int main(int argc, char** argv) {
     clock = (struct ClockFile){argv[next + 1], argv[next + 2], argv[next + 3], atol(argv[next + 4])};
     next += 5;
   }
-  if (runs < 1 || runs > kMaxRuns || strcmp(argv[next], "--") != 0 || next + 1 >= argc) {
+  if (runs < 1 || runs > kMaxRuns || strcmp(argv[next], "--") != 0) {
     fprintf(stderr, "measure: bad arguments\n");
     return 2;
   }
-  char** command = argv + next + 1;
-  long long walls[kMaxRuns], cpus[kMaxRuns], peaks[kMaxRuns];
-  for (int run = 0; run < runs; ++run) {
-    RunOnce(command, input, to_pipe, &clock, &walls[run], &cpus[run], &peaks[run]);
+  /* Split the rest at each "--" into the commands, ending each with the NULL execvp wants. */
+  char** commands[kMaxCommands];
+  int command_count = 0;
+  for (int i = next; i < argc; ++i) {
+    if (strcmp(argv[i], "--") != 0) continue;
+    argv[i] = NULL;
+    if (command_count == kMaxCommands || i + 1 == argc) {
+      fprintf(stderr, "measure: bad arguments\n");
+      return 2;
+    }
+    commands[command_count++] = argv + i + 1;
   }
-  printf("%lld %lld %lld\n", Median(walls, runs), Median(cpus, runs), Median(peaks, runs));
+  static long long walls[kMaxCommands][kMaxRuns], cpus[kMaxCommands][kMaxRuns],
+      peaks[kMaxCommands][kMaxRuns];
+  for (int run = 0; run < runs; ++run) {
+    for (int c = 0; c < command_count; ++c) {
+      RunOnce(commands[c], input, to_pipe, &clock, &walls[c][run], &cpus[c][run], &peaks[c][run]);
+    }
+  }
+  for (int c = 0; c < command_count; ++c) {
+    printf("%lld %lld %lld\n", Median(walls[c], runs), Median(cpus[c], runs),
+           Median(peaks[c], runs));
+  }
   return 0;
 }
