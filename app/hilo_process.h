@@ -1,0 +1,84 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Starting the built game as a separate process and talking to it, for the end-to-end tests.
+namespace hilo::e2e {
+
+// The moment the game's clock is stopped at: 2026-01-01 00:00:01 UTC, a second whose card is drawn
+// at once (no waiting for an accepted second).
+inline constexpr std::int64_t kStoppedSecond = 1767225601;
+
+// Where one of the game's standard streams goes, besides an open descriptor.
+inline constexpr int kClosed = -1;
+inline constexpr int kControllingTerminal = -2;
+
+// How to start the game.
+struct Launch {
+  std::vector<std::string> environment;  // the whole environment, as NAME=value
+  int input = kClosed;
+  int output = kClosed;
+  int errors = kClosed;
+  std::string terminal = {};  // made the controlling terminal of a new session, if not empty
+  std::vector<int> ignored_signals =
+      {};  // started ignored, as under nohup; every other one as default
+};
+
+// This process's environment with the locale set to locale, the clock stopped at kStoppedSecond
+// unless stop_clock is false, and extra entries (NAME=value) added.
+std::vector<std::string> GameEnvironment(std::string_view locale,
+                                         const std::vector<std::string>& extra = {},
+                                         bool stop_clock = true);
+
+// Starts the game; returns its process id.
+pid_t StartHilo(const Launch& launch);
+
+// Waits for the process to end and returns its wait status; nullopt (the process then killed) when
+// it has not ended within a generous safety timeout.
+std::optional<int> WaitForExit(pid_t pid);
+
+// Reads fd into out until out holds marker at or after position from. False when fd ends first,
+// or when a generous safety timeout passes, which only a game that never answers runs into.
+bool ReadUntil(int fd, std::string& out, std::string_view marker, std::size_t from = 0);
+
+// Reads fd to its end.
+std::string ReadToEnd(int fd);
+
+// Writes all of bytes to fd.
+void WriteAll(int fd, std::string_view bytes);
+
+// An open descriptor, closed when it goes.
+class Fd {
+ public:
+  explicit Fd(int fd = -1) : fd_(fd) {}
+  ~Fd() { Close(); }
+  Fd(Fd&& other) noexcept : fd_(other.Release()) {}
+  Fd& operator=(Fd&& other) noexcept;
+
+  // The descriptor, -1 when closed.
+  int get() const { return fd_; }
+  // Closes it now.
+  void Close();
+  // Gives up ownership.
+  int Release();
+
+ private:
+  int fd_;
+};
+
+// Both ends of a new pipe.
+struct Pipe {
+  Fd read;
+  Fd write;
+};
+
+// Opens a pipe whose ends are not inherited by started processes beyond the streams given them.
+Pipe MakePipe();
+
+}  // namespace hilo::e2e

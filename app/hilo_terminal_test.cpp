@@ -1,0 +1,270 @@
+// The built game on a pseudo-terminal that is its controlling terminal: the key wait at the end.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "app/hilo_process.h"
+
+namespace hilo::e2e {
+namespace {
+
+// What the game writes last before its key wait, as the terminal shows it (line feeds as CR LF).
+constexpr std::string_view kPressKeyPrompt = "Press key to finish.\r\n\r\n>";
+constexpr std::string_view kSelectDifficultyPrompt = "\r\n\r\n\r\nSelect difficulty>";
+
+// Answers that take the game from the start to its key wait.
+constexpr std::string_view kToTheKeyWait = "hard\nfinish\ny\n";
+
+// A pseudo-terminal pair, plus a descriptor of the terminal side that the test keeps for itself to
+// look at the terminal's settings and at what is left unread in it.
+class PseudoTerminal {
+ public:
+  PseudoTerminal() : master_(posix_openpt(O_RDWR | O_NOCTTY)) {
+    if (master_.get() < 0 || grantpt(master_.get()) != 0 || unlockpt(master_.get()) != 0) {
+      ADD_FAILURE() << "no pseudo-terminal";
+      return;
+    }
+    fcntl(master_.get(), F_SETFD, FD_CLOEXEC);
+    path_ = ptsname(master_.get());
+    probe_ = Fd(open(path_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
+  }
+
+  // The side the test types into and reads the screen from.
+  int master() const { return master_.get(); }
+  // The device the game gets as its controlling terminal.
+  const std::string& path() const { return path_; }
+
+  // The terminal's settings now.
+  termios Settings() const {
+    termios settings{};
+    EXPECT_EQ(tcgetattr(probe_.get(), &settings), 0);
+    return settings;
+  }
+
+  // Waits until the game has switched the terminal out of line mode for its key wait, and returns
+  // the settings it chose. The game says nothing when it does, so its settings are watched.
+  std::optional<termios> WaitUntilRaw() const {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (std::chrono::steady_clock::now() < deadline) {
+      const termios settings = Settings();
+      if ((settings.c_lflag & ICANON) == 0) return settings;
+      std::this_thread::yield();
+    }
+    return std::nullopt;
+  }
+
+  // Everything the game wrote to the screen from now until it ended, which the caller has waited
+  // for: a marker written after it on the same terminal arrives after all of it.
+  std::string ScreenUntilNow(std::string& screen) const {
+    constexpr std::string_view kMarker = "<end of the game>";
+    const std::size_t from = screen.size();
+    WriteAll(probe_.get(), kMarker);
+    EXPECT_TRUE(ReadUntil(master(), screen, kMarker, from));
+    return screen.substr(from, screen.rfind(kMarker) - from);
+  }
+
+  // The bytes typed at the terminal that nobody has read.
+  std::string UnreadInput() const {
+    // Out of line mode, so that a typed part of a line shows too.
+    termios settings = Settings();
+    settings.c_lflag &= ~static_cast<tcflag_t>(ICANON);
+    settings.c_cc[VMIN] = 0;
+    settings.c_cc[VTIME] = 0;
+    EXPECT_EQ(tcsetattr(probe_.get(), TCSANOW, &settings), 0);
+    std::string unread;
+    char buffer[256];
+    for (ssize_t count; (count = read(probe_.get(), buffer, sizeof buffer)) > 0;) {
+      unread.append(buffer, static_cast<std::size_t>(count));
+    }
+    return unread;
+  }
+
+ private:
+  Fd master_;
+  std::string path_;
+  Fd probe_;
+};
+
+// Two terminal settings are the same in everything a program can set.
+void ExpectSameSettings(const termios& actual, const termios& expected) {
+  EXPECT_EQ(actual.c_iflag, expected.c_iflag);
+  EXPECT_EQ(actual.c_oflag, expected.c_oflag);
+  EXPECT_EQ(actual.c_cflag, expected.c_cflag);
+  EXPECT_EQ(actual.c_lflag, expected.c_lflag);
+  for (std::size_t i = 0; i < NCCS; ++i)
+    EXPECT_EQ(actual.c_cc[i], expected.c_cc[i]) << "c_cc " << i;
+  EXPECT_EQ(cfgetispeed(&actual), cfgetispeed(&expected));
+  EXPECT_EQ(cfgetospeed(&actual), cfgetospeed(&expected));
+}
+
+// Starts the game with every standard stream on the terminal, or with input from input_fd.
+pid_t StartOnTerminal(const PseudoTerminal& terminal, int input_fd = kControllingTerminal,
+                      std::vector<int> ignored_signals = {}) {
+  return StartHilo({.environment = GameEnvironment("C.UTF-8"),
+                    .input = input_fd,
+                    .output = kControllingTerminal,
+                    .errors = kControllingTerminal,
+                    .terminal = terminal.path(),
+                    .ignored_signals = std::move(ignored_signals)});
+}
+
+// True when status says the game ended by itself with status 0.
+bool EndedNormally(int status) { return WIFEXITED(status) && WEXITSTATUS(status) == 0; }
+
+// A file holding text, removed when it goes.
+class TextFile {
+ public:
+  explicit TextFile(std::string_view text)
+      : path_(std::filesystem::temp_directory_path() /
+              ("hilo-input-" + std::to_string(getpid()) + "-" + std::to_string(++count_))) {
+    const Fd file(open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+    WriteAll(file.get(), text);
+  }
+  ~TextFile() { std::filesystem::remove(path_); }
+
+  // Opens it for reading.
+  Fd Open() const { return Fd(open(path_.c_str(), O_RDONLY | O_CLOEXEC)); }
+
+ private:
+  static inline int count_ = 0;
+  std::filesystem::path path_;
+};
+
+TEST(HiloKeyWaitTest, AnyKeyEndsTheWaitUnechoedAndWholeAndTheTerminalIsPutBack) {
+  const struct {
+    const char* name;
+    std::string_view key;
+  } keys[] = {
+      {"a letter", "x"},           {"Enter", "\r"},        {"Ctrl+C", "\x03"},
+      {"Ctrl+S", "\x13"},          {"Esc", "\x1b"},        {"up arrow", "\x1b[A"},
+      {"Ctrl+right", "\x1b[1;5C"}, {"F1", "\x1bOP"},       {"F5", "\x1b[15~"},
+      {"é", "\xc3\xa9"},           {"予", "\xe4\xba\x88"}, {"a pasted word", "abc"},
+  };
+  for (const auto& key : keys) {
+    SCOPED_TRACE(key.name);
+    PseudoTerminal terminal;
+    const termios before = terminal.Settings();
+    const pid_t pid = StartOnTerminal(terminal);
+    WriteAll(terminal.master(), kToTheKeyWait);
+    std::string screen;
+    ASSERT_TRUE(ReadUntil(terminal.master(), screen, kPressKeyPrompt)) << screen;
+    const auto raw = terminal.WaitUntilRaw();
+    ASSERT_TRUE(raw);
+    EXPECT_EQ(raw->c_lflag & (ECHO | ISIG | IEXTEN), 0u);
+    EXPECT_EQ(raw->c_oflag, before.c_oflag);  // line feeds still go out as the terminal had them
+
+    WriteAll(terminal.master(), key.key);
+    const auto status = WaitForExit(pid);
+
+    ASSERT_TRUE(status);
+    EXPECT_TRUE(EndedNormally(*status)) << *status;
+    EXPECT_TRUE(screen.ends_with(kPressKeyPrompt));
+    EXPECT_EQ(terminal.ScreenUntilNow(screen), "");
+    ExpectSameSettings(terminal.Settings(), before);
+    EXPECT_EQ(terminal.UnreadInput(), "");
+  }
+}
+
+TEST(HiloKeyWaitTest, ASignalDuringTheWaitPutsTheTerminalBackThenEndsTheGame) {
+  for (const int signal : {SIGTERM, SIGHUP, SIGQUIT, SIGINT}) {
+    SCOPED_TRACE(strsignal(signal));
+    PseudoTerminal terminal;
+    const termios before = terminal.Settings();
+    const pid_t pid = StartOnTerminal(terminal);
+    WriteAll(terminal.master(), kToTheKeyWait);
+    std::string screen;
+    ASSERT_TRUE(ReadUntil(terminal.master(), screen, kPressKeyPrompt)) << screen;
+    ASSERT_TRUE(terminal.WaitUntilRaw());
+
+    kill(pid, signal);
+    const auto status = WaitForExit(pid);
+
+    ASSERT_TRUE(status);
+    EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == signal) << *status;
+    ExpectSameSettings(terminal.Settings(), before);
+  }
+}
+
+TEST(HiloKeyWaitTest, ASignalIgnoredAtStartStaysIgnoredDuringTheWait) {
+  PseudoTerminal terminal;
+  const pid_t pid = StartOnTerminal(terminal, kControllingTerminal, {SIGHUP});
+  WriteAll(terminal.master(), kToTheKeyWait);
+  std::string screen;
+  ASSERT_TRUE(ReadUntil(terminal.master(), screen, kPressKeyPrompt)) << screen;
+  ASSERT_TRUE(terminal.WaitUntilRaw());
+
+  kill(pid, SIGHUP);
+  WriteAll(terminal.master(), "x");
+  const auto status = WaitForExit(pid);
+
+  ASSERT_TRUE(status);
+  EXPECT_TRUE(EndedNormally(*status)) << *status;
+}
+
+TEST(HiloKeyWaitTest, TheKeyComesFromTheTerminalWhenTheAnswersComeFromAFile) {
+  // The words left in the file after the last answer must not stand in for the key.
+  const TextFile answers("hard\nfinish\ny y\nmore words\n");
+  const Fd input = answers.Open();
+  PseudoTerminal terminal;
+  const termios before = terminal.Settings();
+  const pid_t pid = StartOnTerminal(terminal, input.get());
+  std::string screen;
+  ASSERT_TRUE(ReadUntil(terminal.master(), screen, kPressKeyPrompt)) << screen;
+  ASSERT_TRUE(terminal.WaitUntilRaw());
+  EXPECT_EQ(waitpid(pid, nullptr, WNOHANG), 0) << "the game ended before a key was pressed";
+
+  WriteAll(terminal.master(), "\x1b[B");
+  const auto status = WaitForExit(pid);
+
+  ASSERT_TRUE(status);
+  EXPECT_TRUE(EndedNormally(*status)) << *status;
+  EXPECT_EQ(terminal.ScreenUntilNow(screen), "");
+  ExpectSameSettings(terminal.Settings(), before);
+  EXPECT_EQ(terminal.UnreadInput(), "");
+}
+
+TEST(HiloKeyWaitTest, AKeyTypedBeforeTheWaitEndsItAtOnce) {
+  const TextFile answers("finish\ny\n");
+  const Fd input = answers.Open();
+  PseudoTerminal terminal;
+  const termios before = terminal.Settings();
+  // Typed at once, long before the game reaches its key wait.
+  WriteAll(terminal.master(), "k");
+  const pid_t pid = StartOnTerminal(terminal, input.get());
+
+  const auto status = WaitForExit(pid);
+
+  ASSERT_TRUE(status) << "the key typed early was lost";
+  EXPECT_TRUE(EndedNormally(*status)) << *status;
+  ExpectSameSettings(terminal.Settings(), before);
+  EXPECT_EQ(terminal.UnreadInput(), "");
+}
+
+TEST(HiloTerminalTest, TheTerminalIsLeftAsItWasAndCtrlCAtAPromptEndsTheGame) {
+  PseudoTerminal terminal;
+  const termios before = terminal.Settings();
+  const pid_t pid = StartOnTerminal(terminal);
+  std::string screen;
+  ASSERT_TRUE(ReadUntil(terminal.master(), screen, kSelectDifficultyPrompt)) << screen;
+  ExpectSameSettings(terminal.Settings(), before);
+
+  WriteAll(terminal.master(), "\x03");
+  const auto status = WaitForExit(pid);
+
+  ASSERT_TRUE(status);
+  EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == SIGINT) << *status;
+}
+
+}  // namespace
+}  // namespace hilo::e2e

@@ -1,0 +1,57 @@
+#include <langinfo.h>
+#include <unistd.h>
+
+#include <clocale>
+#include <memory>
+#include <string>
+
+#include "console/console_port.h"
+#include "console/fd_io_posix.h"
+#include "console/output_encoding.h"
+#include "console/terminal_posix.h"
+
+namespace hilo {
+namespace {
+
+// The character set of the player's locale, as the environment (LC_ALL, LC_CTYPE, LANG) sets it.
+std::string LocaleCodeset() {
+  std::setlocale(LC_CTYPE, "");
+  const char* codeset = nl_langinfo(CODESET);
+  return codeset != nullptr ? codeset : "";
+}
+
+// The console on the process's standard input and output and its controlling terminal.
+class PosixConsolePort final : public ConsolePort {
+ public:
+  PosixConsolePort()
+      : encoder_(ChooseOutputEncoding(LocaleCodeset())), writes_to_terminal_(isatty(1) == 1) {}
+
+  std::size_t Read(std::span<char> buffer) override {
+    // End of input and every read error (a closed or unreadable input) end the game alike.
+    const ssize_t count = ReadSome(STDIN_FILENO, buffer);
+    return count > 0 ? static_cast<std::size_t>(count) : 0;
+  }
+
+  void Write(std::string_view texts) override {
+    if (!encoder_.converts()) {
+      WriteAll(STDOUT_FILENO, texts);
+      return;
+    }
+    WriteAll(STDOUT_FILENO, encoder_.Encode(texts));
+  }
+
+  bool WritesToTerminal() const override { return writes_to_terminal_; }
+
+  void WaitKey() override { keyboard_.WaitKey(); }
+
+ private:
+  OutputEncoder encoder_;
+  bool writes_to_terminal_;
+  TerminalKeyboard keyboard_;
+};
+
+}  // namespace
+
+std::unique_ptr<ConsolePort> MakeStandardPort() { return std::make_unique<PosixConsolePort>(); }
+
+}  // namespace hilo
