@@ -1,5 +1,7 @@
 #include "console/console.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 
 namespace hilo {
@@ -17,6 +19,31 @@ void AppendValue(std::string& out, const Console::Value& value) {
     out.append(std::get<std::string_view>(value));
   }
 }
+
+// The lengths and first bytes of a question's accepted words: a token whose length or first byte
+// none of them has is none of them. Most words at a question asked again are wrong ones; this
+// test turns them away with no branch on the word read, where comparing with each accepted word
+// in turn keeps taking the wrong branch.
+class AcceptedShapes {
+ public:
+  explicit AcceptedShapes(std::span<const std::string_view> accepted) {
+    for (const auto word : accepted) {
+      lengths_[std::min(word.size(), Token::kMaxBytes)] = true;
+      if (!word.empty()) first_bytes_[static_cast<unsigned char>(word.front())] = true;
+    }
+  }
+
+  // False when token cannot be any of the accepted words.
+  bool MightMatch(const Token& token) const {
+    const std::string_view bytes = token.bytes();
+    const auto first = bytes.empty() ? 0 : static_cast<unsigned char>(bytes.front());
+    return lengths_[std::min(bytes.size(), Token::kMaxBytes)] & first_bytes_[first];
+  }
+
+ private:
+  std::array<bool, Token::kMaxBytes + 1> lengths_{};  // a token holds 99 bytes at most
+  std::array<bool, 256> first_bytes_{};
+};
 
 }  // namespace
 
@@ -68,9 +95,12 @@ std::optional<std::string_view> Console::AskChoice(std::span<const std::string_v
                                                    std::string_view reask) {
   // One token serves every read: a question may be answered by a great many wrong words.
   Token token;
+  const AcceptedShapes shapes(accepted);
   while (reader_.Next(token)) {
-    for (const auto word : accepted) {
-      if (token.Is(word)) return word;
+    if (shapes.MightMatch(token)) {
+      for (const auto word : accepted) {
+        if (token.Is(word)) return word;
+      }
     }
     Write(reask);
   }

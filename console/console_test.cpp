@@ -108,6 +108,32 @@ TEST(AskChoiceTest, ReasksOnceAfterEveryOtherToken) {
   }
 }
 
+TEST(AskChoiceTest, FindsEachWordAmongLookAlikes) {
+  constexpr std::array<std::string_view, 5> kDifficulties = {"hard", "nomal", "easy", "beginner",
+                                                             "finish"};
+  // Each input holds wrong words of the same length or first byte as an accepted one first.
+  const struct {
+    std::string input;
+    std::string_view answer;
+    std::string_view written;
+  } cases[] = {
+      {"hare hardd h hard", "hard", "?>?>?>"},
+      {"Hard nomad nomal", "nomal", "?>?>"},
+      {"ease eeee e easy", "easy", "?>?>?>"},
+      {"beginnerr beginnex beginner", "beginner", "?>?>"},
+      {"finis finished fiNish finish", "finish", "?>?>?>"},
+      {std::string(99, 'h') + " " + std::string(150, 'f') + " finish", "finish", "?>?>"},
+  };
+  for (const auto& c : cases) {
+    FakePort port({c.input});
+    {
+      Console console(port);
+      EXPECT_EQ(console.AskChoice(kDifficulties, "?>"), c.answer) << c.input;
+    }
+    EXPECT_EQ(port.output(), c.written) << c.input;
+  }
+}
+
 TEST(AskChoiceTest, TheRestOfALineAnswersTheNextQuestion) {
   constexpr std::array<std::string_view, 2> kYesNo = {"y", "n"};
   FakePort port({"y n\n"});

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstring>
 #include <string_view>
 
 namespace hilo {
@@ -21,6 +22,15 @@ class Token {
   void Clear() {
     size_ = 0;
     too_long_ = false;
+  }
+
+  // Makes the token the first piece of a word, size bytes at source, as Clear and Append would.
+  // A whole kMaxBytes is read from source, so that the copy takes no branch on the size: the caller
+  // guarantees that so many bytes can be read there.
+  void AssignFirstPiece(const char* source, std::size_t size) {
+    std::memcpy(bytes_.data(), source, kMaxBytes);
+    size_ = std::min(size, kMaxBytes);
+    too_long_ = size > kMaxBytes;
   }
 
   // Appends the next piece of the word; bytes past the 99th only mark the token as too long.

@@ -23,7 +23,7 @@ bool IsWhitespace(char byte) { return kWhitespaceBytes[static_cast<unsigned char
 }  // namespace
 
 TokenReader::TokenReader(Source source, std::size_t block_size)
-    : source_(std::move(source)), block_(block_size) {}
+    : source_(std::move(source)), block_(block_size + Token::kMaxBytes), block_size_(block_size) {}
 
 std::optional<Token> TokenReader::Next() {
   Token token;
@@ -37,15 +37,18 @@ bool TokenReader::Next(Token& token) {
     if (begin_ < end_) break;
     if (!Refill()) return false;
   }
-  token.Clear();
-  for (;;) {
-    const std::size_t word_end = RunEnd(begin_, /*whitespace=*/false);
+  std::size_t word_end = RunEnd(begin_, /*whitespace=*/false);
+  // The block has a token's worth of room past its end, so the first piece can be copied whole.
+  token.AssignFirstPiece(block_.data() + begin_, word_end - begin_);
+  begin_ = word_end;
+  // The byte that ended the word stays unread; a word cut by the end of a block goes on in the
+  // next ones.
+  while (begin_ == end_ && Refill()) {
+    word_end = RunEnd(begin_, /*whitespace=*/false);
     token.Append({block_.data() + begin_, word_end - begin_});
     begin_ = word_end;
-    // The byte that ended the word stays unread; a word cut by the end of a block goes on in the
-    // next one.
-    if (begin_ < end_ || !Refill()) return true;
   }
+  return true;
 }
 
 std::size_t TokenReader::RunEnd(std::size_t from, bool whitespace) const {
@@ -57,7 +60,7 @@ std::size_t TokenReader::RunEnd(std::size_t from, bool whitespace) const {
 bool TokenReader::Refill() {
   begin_ = end_ = 0;
   if (ended_) return false;
-  const std::size_t delivered = source_(block_);
+  const std::size_t delivered = source_(std::span(block_).first(block_size_));
   if (delivered == 0) {
     ended_ = true;
     return false;

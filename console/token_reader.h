@@ -36,9 +36,10 @@ class TokenReader {
   bool Refill();
 
   Source source_;
-  std::vector<char> block_;
-  std::size_t begin_ = 0;  // first unread byte of block_
-  std::size_t end_ = 0;    // one past the last delivered byte of block_
+  std::vector<char> block_;  // a block of input, then room for one token's bytes
+  std::size_t block_size_;   // how much of block_ input may fill
+  std::size_t begin_ = 0;    // first unread byte of block_
+  std::size_t end_ = 0;      // one past the last delivered byte of block_
   bool ended_ = false;
 };
 

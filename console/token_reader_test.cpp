@@ -122,6 +122,24 @@ TEST(TokenTest, PiecesAreKeptUpToNinetyNineBytes) {
   }
 }
 
+TEST(TokenTest, AFirstPieceKeepsOnlyItsOwnBytes) {
+  // The source is read a whole token's worth ahead: what lies past the piece must not show.
+  const std::string source = "hard" + std::string(200, 'z');
+  const struct {
+    std::size_t size;
+    std::size_t kept;
+    bool too_long;
+  } cases[] = {{1, 1, false}, {4, 4, false}, {99, 99, false}, {100, 99, true}, {204, 99, true}};
+  for (const auto& c : cases) {
+    Token token;
+    token.Append("old");
+    token.AssignFirstPiece(source.data(), c.size);
+    EXPECT_EQ(token.bytes(), source.substr(0, c.kept)) << c.size;
+    EXPECT_EQ(token.too_long(), c.too_long) << c.size;
+    EXPECT_EQ(token.Is("hard"), c.size == 4) << c.size;
+  }
+}
+
 TEST(TokenTest, IsComparesExactBytes) {
   const auto make = [](std::string_view word) {
     Token token;
