@@ -28,8 +28,8 @@ class AcceptedShapes {
  public:
   explicit AcceptedShapes(std::span<const std::string_view> accepted) {
     for (const auto word : accepted) {
-      lengths_[std::min(word.size(), Token::kMaxBytes)] = true;
-      if (!word.empty()) first_bytes_[static_cast<unsigned char>(word.front())] = true;
+      lengths_[std::min(word.size(), Token::kMaxBytes)] = kYes;
+      if (!word.empty()) first_bytes_[static_cast<unsigned char>(word.front())] = kYes;
     }
   }
 
@@ -37,12 +37,14 @@ class AcceptedShapes {
   bool MightMatch(const Token& token) const {
     const std::string_view bytes = token.bytes();
     const auto first = bytes.empty() ? 0 : static_cast<unsigned char>(bytes.front());
-    return lengths_[std::min(bytes.size(), Token::kMaxBytes)] & first_bytes_[first];
+    // Marks are numbers, not bools, so that both are looked up and combined with no branch between.
+    return (lengths_[std::min(bytes.size(), Token::kMaxBytes)] & first_bytes_[first]) != 0;
   }
 
  private:
-  std::array<bool, Token::kMaxBytes + 1> lengths_{};  // a token holds 99 bytes at most
-  std::array<bool, 256> first_bytes_{};
+  static constexpr std::uint8_t kYes = 1;
+  std::array<std::uint8_t, Token::kMaxBytes + 1> lengths_{};  // a token holds 99 bytes at most
+  std::array<std::uint8_t, 256> first_bytes_{};
 };
 
 }  // namespace
