@@ -1,7 +1,6 @@
 #include "console/token_reader.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <utility>
 
@@ -10,15 +9,6 @@ namespace {
 
 // The byte Ctrl+Z sends: in a text-mode stream it marks the end of the input.
 constexpr char kEndOfInputByte = 0x1A;
-
-// The whitespace bytes by value: one look-up per byte is the cheapest test for the read loops.
-constexpr std::array<bool, 256> kWhitespaceBytes = [] {
-  std::array<bool, 256> table{};
-  for (const unsigned char byte : {'\t', '\n', '\v', '\f', '\r', ' '}) table[byte] = true;
-  return table;
-}();
-
-bool IsWhitespace(char byte) { return kWhitespaceBytes[static_cast<unsigned char>(byte)]; }
 
 }  // namespace
 
@@ -31,7 +21,7 @@ std::optional<Token> TokenReader::Next() {
   return token;
 }
 
-bool TokenReader::Next(Token& token) {
+bool TokenReader::NextAcrossBlocks(Token& token) {
   for (;;) {
     begin_ = RunEnd(begin_, /*whitespace=*/true);
     if (begin_ < end_) break;
