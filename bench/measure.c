@@ -1,6 +1,7 @@
 /* Runs commands several times, taking turns, and prints for each command the medians of its wall
- * time, its CPU time (user and system) and its peak resident memory, as "wall_us cpu_us peak_kib",
- * one line per command in the order given. Taking turns lets every command meet the same load.
+ * time, its CPU time (user and system), its peak resident memory and the ratio of its wall time
+ * to the last command's in each turn, as "wall_us cpu_us peak_kib ratio_per_mille", one line per
+ * command in the order given. Taking turns lets every command meet the same load.
  *
  * Usage: measure RUNS INPUT null|pipe [--clock-file FILE FIRST THEN DELAY_MS] -- COMMAND...
  *                [-- COMMAND...]...
@@ -159,9 +160,16 @@ int main(int argc, char** argv) {
       RunOnce(commands[c], input, to_pipe, &clock, &walls[c][run], &cpus[c][run], &peaks[c][run]);
     }
   }
+  /* Each command's wall time over the last command's in the same turn, in thousandths: a ratio
+   * taken turn by turn cancels a load that changes more slowly than a turn. */
+  static long long ratios[kMaxCommands][kMaxRuns];
+  const int last = command_count - 1;
   for (int c = 0; c < command_count; ++c) {
-    printf("%lld %lld %lld\n", Median(walls[c], runs), Median(cpus[c], runs),
-           Median(peaks[c], runs));
+    for (int run = 0; run < runs; ++run) {
+      ratios[c][run] = walls[last][run] > 0 ? walls[c][run] * 1000 / walls[last][run] : 0;
+    }
+    printf("%lld %lld %lld %lld\n", Median(walls[c], runs), Median(cpus[c], runs),
+           Median(peaks[c], runs), Median(ratios[c], runs));
   }
   return 0;
 }
