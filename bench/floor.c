@@ -38,9 +38,7 @@ static void Emit(const char* bytes, size_t size) {
 }
 
 /* The same whitespace bytes the game splits words on. */
-static int IsSpace(unsigned char byte) {
-  return byte == ' ' || (byte >= '\t' && byte <= '\r');
-}
+static int IsSpace(unsigned char byte) { return byte == ' ' || (byte >= '\t' && byte <= '\r'); }
 
 int main(int argc, char** argv) {
   if (argc != 3) return 2;

@@ -124,8 +124,9 @@ static void RunOnce(char** command, const char* input, int to_pipe, const struct
 
 int main(int argc, char** argv) {
   if (argc < 6) {
-    fprintf(stderr, "usage: measure RUNS INPUT null|pipe [--clock-file FILE FIRST THEN MS] -- CMD"
-                    " [-- CMD]...\n");
+    fprintf(stderr,
+            "usage: measure RUNS INPUT null|pipe [--clock-file FILE FIRST THEN MS] -- CMD"
+            " [-- CMD]...\n");
     return 2;
   }
   const int runs = atoi(argv[1]);
@@ -134,7 +135,8 @@ int main(int argc, char** argv) {
   struct ClockFile clock = {0};
   int next = 4;
   if (strcmp(argv[next], "--clock-file") == 0 && argc > next + 5) {
-    clock = (struct ClockFile){argv[next + 1], argv[next + 2], argv[next + 3], atol(argv[next + 4])};
+    clock =
+        (struct ClockFile){argv[next + 1], argv[next + 2], argv[next + 3], atol(argv[next + 4])};
     next += 5;
   }
   if (runs < 1 || runs > kMaxRuns || strcmp(argv[next], "--") != 0) {
