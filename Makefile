@@ -1,5 +1,5 @@
 # Thin wrapper over the CMake presets: `make run` plays, `make test` runs every test.
-.PHONY: all build run test clean sanitize fuzz tidy
+.PHONY: all build run test package bench clean sanitize fuzz tidy
 
 all: build
 
@@ -12,6 +12,13 @@ run: build
 
 test: build
 	ctest --preset default
+
+# Shipping: the Debian package from the default build, and the benchmark against the I/O floor.
+package: build
+	cd build/default && cpack -G DEB
+
+bench:
+	bash bench/run
 
 # Hardening: the whole suite under ASan+UBSan, the fuzz targets (FUZZ_SECONDS each), clang-tidy.
 sanitize:

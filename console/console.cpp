@@ -1,12 +1,15 @@
 #include "console/console.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 
 namespace hilo {
 namespace {
 
-// Output gathered beyond this is handed on even when no read is due, so memory stays small.
-constexpr std::size_t kFlushThreshold = std::size_t{64} * 1024;
+// Output gathered beyond this is handed on even when no read is due, so memory stays small. A
+// pipe holds 64 KiB: handing it four times that at once wakes its reader far less often.
+constexpr std::size_t kFlushThreshold = std::size_t{256} * 1024;
 
 void AppendValue(std::string& out, const Console::Value& value) {
   if (const auto* number = std::get_if<std::int32_t>(&value)) {
@@ -18,10 +21,39 @@ void AppendValue(std::string& out, const Console::Value& value) {
   }
 }
 
+// The lengths and first bytes of a question's accepted words: a token whose length or first byte
+// none of them has is none of them. Most words at a question asked again are wrong ones; this
+// test turns them away with no branch on the word read, where comparing with each accepted word
+// in turn keeps taking the wrong branch.
+class AcceptedShapes {
+ public:
+  explicit AcceptedShapes(std::span<const std::string_view> accepted) {
+    for (const auto word : accepted) {
+      lengths_[std::min(word.size(), Token::kMaxBytes)] = kYes;
+      if (!word.empty()) first_bytes_[static_cast<unsigned char>(word.front())] = kYes;
+    }
+  }
+
+  // False when token cannot be any of the accepted words.
+  bool MightMatch(const Token& token) const {
+    const std::string_view bytes = token.bytes();
+    const auto first = bytes.empty() ? 0 : static_cast<unsigned char>(bytes.front());
+    // Marks are numbers, not bools, so that both are looked up and combined with no branch between.
+    return (lengths_[std::min(bytes.size(), Token::kMaxBytes)] & first_bytes_[first]) != 0;
+  }
+
+ private:
+  static constexpr std::uint8_t kYes = 1;
+  std::array<std::uint8_t, Token::kMaxBytes + 1> lengths_{};  // a token holds 99 bytes at most
+  std::array<std::uint8_t, 256> first_bytes_{};
+};
+
 }  // namespace
 
 Console::Console(ConsolePort& port)
-    : port_(port), reader_([this](std::span<char> buffer) {
+    : port_(port),
+      writes_to_terminal_(port.WritesToTerminal()),
+      reader_([this](std::span<char> buffer) {
         // Everything written must be on the screen before the game blocks for the answer.
         Flush();
         return port_.Read(buffer);
@@ -30,6 +62,17 @@ Console::Console(ConsolePort& port)
 Console::~Console() { Flush(); }
 
 void Console::Write(std::string_view text, std::initializer_list<Value> values) {
+  AppendFilled(text, values);
+  if (writes_to_terminal_ || pending_.size() >= kFlushThreshold) Flush();
+}
+
+void Console::AppendFilled(std::string_view text, std::initializer_list<Value> values) {
+  // With no values every placeholder stays as written, so the text goes out whole. This is the
+  // common case, the re-ask texts among them, so it skips the search for placeholders.
+  if (values.size() == 0) {
+    pending_.append(text);
+    return;
+  }
   const auto* value = values.begin();
   std::size_t start = 0;
   for (;;) {
@@ -47,7 +90,6 @@ void Console::Write(std::string_view text, std::initializer_list<Value> values) 
     }
     start = percent + 2;
   }
-  if (port_.WritesToTerminal() || pending_.size() >= kFlushThreshold) Flush();
 }
 
 std::optional<Token> Console::ReadToken() {
@@ -58,14 +100,19 @@ std::optional<Token> Console::ReadToken() {
 
 std::optional<std::string_view> Console::AskChoice(std::span<const std::string_view> accepted,
                                                    std::string_view reask) {
-  for (;;) {
-    const auto token = ReadToken();
-    if (!token) return std::nullopt;
-    for (const auto word : accepted) {
-      if (token->Is(word)) return word;
+  // One token serves every read: a question may be answered by a great many wrong words.
+  Token token;
+  const AcceptedShapes shapes(accepted);
+  while (reader_.Next(token)) {
+    ++tokens_read_;
+    if (shapes.MightMatch(token)) {
+      for (const auto word : accepted) {
+        if (token.Is(word)) return word;
+      }
     }
     Write(reask);
   }
+  return std::nullopt;
 }
 
 void Console::WaitKey() {

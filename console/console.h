@@ -49,8 +49,12 @@ class Console {
   std::size_t tokens_read() const { return tokens_read_; }
 
  private:
+  // Adds text to the pending output with its placeholders filled in.
+  void AppendFilled(std::string_view text, std::initializer_list<Value> values);
+
   ConsolePort& port_;
-  std::string pending_;  // written but not yet handed to the port
+  const bool writes_to_terminal_;  // asked once: where the output goes does not change
+  std::string pending_;            // written but not yet handed to the port
   TokenReader reader_;
   std::size_t tokens_read_ = 0;
 };

@@ -17,6 +17,9 @@ TEST(ConsoleWriteTest, FillsPlaceholdersInOrder) {
     std::string_view written;
   } cases[] = {
       {"plain\n", {}, "plain\n"},
+      // Placeholders without values stay as written, whether values are missing or none are given.
+      {"%d and %s", {}, "%d and %s"},
+      {"%d and %s", {5}, "5 and %s"},
       {"%d,", {2}, "2,"},
       {"\nNumber is %s, H or L? >", {std::string_view("10")}, "\nNumber is 10, H or L? >"},
       {"%d and %s", {-340, std::string_view("A")}, "-340 and A"},
@@ -102,6 +105,32 @@ TEST(AskChoiceTest, ReasksOnceAfterEveryOtherToken) {
       Console console(port);
       EXPECT_EQ(console.AskChoice(kYesNo, "?>"), c.answer) << c.input;
       EXPECT_EQ(console.tokens_read(), c.tokens_read) << c.input;
+    }
+    EXPECT_EQ(port.output(), c.written) << c.input;
+  }
+}
+
+TEST(AskChoiceTest, FindsEachWordAmongLookAlikes) {
+  constexpr std::array<std::string_view, 5> kDifficulties = {"hard", "nomal", "easy", "beginner",
+                                                             "finish"};
+  // Each input holds wrong words of the same length or first byte as an accepted one first.
+  const struct {
+    std::string input;
+    std::string_view answer;
+    std::string_view written;
+  } cases[] = {
+      {"hare hardd h hard", "hard", "?>?>?>"},
+      {"Hard nomad nomal", "nomal", "?>?>"},
+      {"ease eeee e easy", "easy", "?>?>?>"},
+      {"beginnerr beginnex beginner", "beginner", "?>?>"},
+      {"finis finished fiNish finish", "finish", "?>?>?>"},
+      {std::string(99, 'h') + " " + std::string(150, 'f') + " finish", "finish", "?>?>"},
+  };
+  for (const auto& c : cases) {
+    FakePort port({c.input});
+    {
+      Console console(port);
+      EXPECT_EQ(console.AskChoice(kDifficulties, "?>"), c.answer) << c.input;
     }
     EXPECT_EQ(port.output(), c.written) << c.input;
   }

@@ -1,13 +1,16 @@
 // Feeds the token reader arbitrary bytes, cut into arbitrary reads, and checks every token against
 // the plain splitter of console/reference_words.h, which shares no code with the reader.
 //
-// Input layout: byte 0 picks the reader's block size, byte 1 how many read sizes follow, then the
-// read sizes (used in turn, over and over), then the bytes standard input delivers.
+// Input layout: byte 0 picks the reader's block size; byte 1 which of the reader's two ways to take
+// a token each call uses (bit i for call i, over and over: a fresh token, or one token reused for
+// every call); byte 2 how many read sizes follow; then the read sizes (used in turn, over and
+// over); then the bytes standard input delivers.
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -74,14 +77,16 @@ void CheckToken(const hilo::Token& token, const std::string& word) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (size < 2) return 0;
+  constexpr std::size_t kHeader = 3;
+  if (size < kHeader) return 0;
   const std::size_t block_size = 1 + data[0] % 128;
-  const std::size_t size_count = 1 + data[1] % 8;
-  if (size < 2 + size_count) return 0;
+  const std::uint8_t reuse_pattern = data[1];
+  const std::size_t size_count = 1 + data[2] % 8;
+  if (size < kHeader + size_count) return 0;
   std::vector<std::size_t> read_sizes;
-  for (std::size_t i = 0; i < size_count; ++i) read_sizes.push_back(1 + data[2 + i]);
-  const std::string_view stream(reinterpret_cast<const char*>(data) + 2 + size_count,
-                                size - 2 - size_count);
+  for (std::size_t i = 0; i < size_count; ++i) read_sizes.push_back(1 + data[kHeader + i]);
+  const std::string_view stream(reinterpret_cast<const char*>(data) + kHeader + size_count,
+                                size - kHeader - size_count);
 
   ScriptedInput input(stream, std::move(read_sizes));
   std::size_t returned = 0;
@@ -90,14 +95,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // A Ctrl+Z ends the input wherever the reads happen to cut it, and a CR is dropped wherever it
   // falls, so the whole stream gives the words whatever the cuts.
+  // Whatever a reused token held before must not leak into the next word.
+  hilo::Token reused;
+  const auto next = [&](std::size_t call) -> std::optional<hilo::Token> {
+    if ((reuse_pattern >> (call % 8) & 1U) == 0) return reader.Next();
+    if (!reader.Next(reused)) return std::nullopt;
+    return reused;
+  };
+  std::size_t call = 0;
   for (const std::string& word : hilo::ReferenceWords(hilo::ReferenceTextMode(stream))) {
-    const auto token = reader.Next();
+    const auto token = next(call++);
     Require(token.has_value());
     CheckToken(*token, word);
     ++returned;
   }
-  // No word may appear from nowhere, and the end stays the end.
+  // No word may appear from nowhere, and the end stays the end, either way of asking.
   Require(!reader.Next().has_value());
-  Require(!reader.Next().has_value());
+  Require(!reader.Next(reused));
   return 0;
 }

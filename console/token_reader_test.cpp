@@ -84,16 +84,74 @@ TEST(TokenReaderTest, WordsOverNinetyNineBytesAreOneTokenThatMatchesNothing) {
             (Tokens{"<long>", "n"}));
 }
 
+TEST(TokenReaderTest, AReusedTokenHoldsOnlyTheLatestWord) {
+  FakePort port({std::string(120, 'x') + " y hard\n"});
+  TokenReader reader([&port](std::span<char> buffer) { return port.Read(buffer); }, 16);
+  Token token;
+  ASSERT_TRUE(reader.Next(token));
+  EXPECT_TRUE(token.too_long());
+  ASSERT_TRUE(reader.Next(token));
+  EXPECT_TRUE(token.Is("y"));
+  ASSERT_TRUE(reader.Next(token));
+  EXPECT_TRUE(token.Is("hard"));
+  // At the end of the input the last word stays in place.
+  EXPECT_FALSE(reader.Next(token));
+  EXPECT_TRUE(token.Is("hard"));
+}
+
+TEST(TokenTest, PiecesAreKeptUpToNinetyNineBytes) {
+  const struct {
+    std::vector<std::size_t> pieces;  // sizes of the pieces appended, in order
+    std::size_t kept;
+    bool too_long;
+  } cases[] = {
+      {{99}, 99, false},    {{98, 1}, 99, false}, {{98, 2}, 99, true},
+      {{99, 0}, 99, false}, {{99, 1}, 99, true},  {{0, 0, 5}, 5, false},
+      {{50, 50}, 99, true}, {{200}, 99, true},    {{33, 33, 33}, 99, false},
+  };
+  for (const auto& c : cases) {
+    Token token;
+    std::string appended;
+    for (const std::size_t size : c.pieces) {
+      const std::string piece(size, static_cast<char>('a' + appended.size() % 26));
+      token.Append(piece);
+      appended += piece;
+    }
+    EXPECT_EQ(token.bytes(), appended.substr(0, c.kept)) << c.pieces.size() << " pieces";
+    EXPECT_EQ(token.too_long(), c.too_long) << c.pieces.size() << " pieces";
+  }
+}
+
+TEST(TokenTest, AFirstPieceKeepsOnlyItsOwnBytes) {
+  // The source is read a whole token's worth ahead: what lies past the piece must not show.
+  const std::string source = "hard" + std::string(200, 'z');
+  const struct {
+    std::size_t size;
+    std::size_t kept;
+    bool too_long;
+  } cases[] = {{1, 1, false}, {4, 4, false}, {99, 99, false}, {100, 99, true}, {204, 99, true}};
+  for (const auto& c : cases) {
+    Token token;
+    token.Append("old");
+    token.AssignFirstPiece(source.data(), c.size);
+    EXPECT_EQ(token.bytes(), source.substr(0, c.kept)) << c.size;
+    EXPECT_EQ(token.too_long(), c.too_long) << c.size;
+    EXPECT_EQ(token.Is("hard"), c.size == 4) << c.size;
+  }
+}
+
 TEST(TokenTest, IsComparesExactBytes) {
   const auto make = [](std::string_view word) {
     Token token;
-    for (const char byte : word) token.Append(byte);
+    token.Append(word);
     return token;
   };
   EXPECT_TRUE(make("y").Is("y"));
   EXPECT_FALSE(make("Y").Is("y"));
   EXPECT_FALSE(make("yes").Is("y"));
   EXPECT_FALSE(make(std::string_view("y\0", 2)).Is("y"));
+  EXPECT_FALSE(make("hard").Is("Hard"));
+  EXPECT_FALSE(make("hard").Is("harD"));
   // An overlong word never matches, not even the 99 bytes it kept.
   const Token overlong = make(std::string(100, 'n'));
   EXPECT_FALSE(overlong.Is(overlong.bytes()));

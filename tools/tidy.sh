@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs clang-tidy, with the checked-in .clang-tidy, over every source of the game, its tests and its
-# fuzz targets, through the compile databases of the default and fuzz builds, and over the Windows
-# sources through the mingw-w64 build's when that compiler is installed. Any finding fails.
+# Runs clang-tidy, with the checked-in .clang-tidy, over every source of the game, its tests, its fuzz
+# targets and the benchmark's C tools, through the compile databases of the default, fuzz and bench
+# builds, and over the Windows sources through the mingw-w64 build's when that compiler is
+# installed. Any finding fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,6 +13,9 @@ cmake --preset fuzz >/dev/null
 jobs=$(nproc)
 run-clang-tidy -j "$jobs" -quiet -p build/default '/(rules|console|game|app)/[^/]+\.cpp$'
 run-clang-tidy -j "$jobs" -quiet -p build/fuzz '/(rules|console|game|app)/[^/]+_fuzz\.cpp$'
+# The benchmark's C tools are only built by the bench preset.
+cmake --preset bench >/dev/null
+run-clang-tidy -j "$jobs" -quiet -p build/bench '/bench/[^/]+\.c$'
 
 # The Windows port only compiles for Windows. clang reads the mingw-w64 commands for that target;
 # it takes the C++ library and Windows headers from mingw-w64 but keeps its own compiler headers,
