@@ -1,5 +1,5 @@
 # Thin wrapper over the CMake presets: `make run` plays, `make test` runs every test.
-.PHONY: all build run test package bench clean
+.PHONY: all build run test package bench clean sanitize fuzz tidy
 
 all: build
 
@@ -19,6 +19,18 @@ package: build
 
 bench:
 	bash bench/run
+
+# Hardening: the whole suite under ASan+UBSan, the fuzz targets (FUZZ_SECONDS each), clang-tidy.
+sanitize:
+	cmake --preset sanitize
+	cmake --build --preset sanitize
+	ctest --preset sanitize
+
+fuzz:
+	tools/fuzz.sh
+
+tidy:
+	tools/tidy.sh
 
 clean:
 	rm -rf build

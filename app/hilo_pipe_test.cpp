@@ -153,7 +153,7 @@ TEST(HiloThroughPipesTest, EachPromptArrivesBeforeTheGameNeedsItsAnswer) {
   std::string output;
   for (const auto& step : steps) {
     WriteAll(in.write.get(), step.answer);
-    if (step.answer == "") {
+    if (step.answer.empty()) {
       expected.Start();
     } else if (step.answer == "hard\n") {
       expected.Choose(Difficulty::kHard, card);
@@ -254,7 +254,7 @@ std::string InCodePage932(const std::string& text) {
 
 // A Shift_JIS locale made here from the system's locale sources, or empty when it cannot be.
 std::filesystem::path MakeShiftJisLocale(const std::filesystem::path& directory) {
-  const std::filesystem::path locale = directory / "ja_JP.SJIS";
+  std::filesystem::path locale = directory / "ja_JP.SJIS";
   const std::string command =
       "localedef -c -f SHIFT_JIS -i ja_JP '" + locale.string() + "' >/dev/null 2>&1";
   // localedef warns that Shift_JIS is not ASCII-compatible and says so in its status, so its

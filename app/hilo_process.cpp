@@ -9,13 +9,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <stdexcept>
 
-extern char** environ;
+// Not every C library declares it.
+extern char** environ;  // NOLINT(readability-redundant-declaration)
 
 namespace hilo::e2e {
 namespace {
@@ -30,11 +32,10 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 
 // Settings of the caller that must not reach the game: its locale and any clock faking.
 bool IsReplacedSetting(std::string_view entry) {
-  for (const std::string_view name :
-       {"LC_", "LANG=", "LANGUAGE=", "LOCPATH=", "FAKETIME", "LD_PRELOAD=", "TZ=", "DONT_FAKE"}) {
-    if (StartsWith(entry, name)) return true;
-  }
-  return false;
+  constexpr std::string_view kReplaced[] = {
+      "LC_", "LANG=", "LANGUAGE=", "LOCPATH=", "FAKETIME", "LD_PRELOAD=", "TZ=", "DONT_FAKE"};
+  return std::ranges::any_of(kReplaced,
+                             [entry](std::string_view name) { return StartsWith(entry, name); });
 }
 
 // When a wait begun now gives up.
@@ -118,12 +119,12 @@ std::vector<std::string> GameEnvironment(std::string_view locale,
   for (char** entry = environ; *entry != nullptr; ++entry) {
     if (!IsReplacedSetting(*entry)) environment.emplace_back(*entry);
   }
-  environment.push_back("LC_ALL=" + std::string(locale));
-  environment.push_back("TZ=UTC");
+  environment.emplace_back("LC_ALL=" + std::string(locale));
+  environment.emplace_back("TZ=UTC");
   if (stop_clock) {
     // A stopped clock: every card the game draws is the card of kStoppedSecond.
-    environment.push_back("FAKETIME=2026-01-01 00:00:01");
-    environment.push_back("LD_PRELOAD=" HILO_FAKETIME_LIBRARY);
+    environment.emplace_back("FAKETIME=2026-01-01 00:00:01");
+    environment.emplace_back("LD_PRELOAD=" HILO_FAKETIME_LIBRARY);
   }
   environment.insert(environment.end(), extra.begin(), extra.end());
   return environment;

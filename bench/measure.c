@@ -10,7 +10,7 @@
  * that this program drains. With --clock-file, FILE holds FIRST when each run starts and is
  * rewritten to THEN DELAY_MS milliseconds later: libfaketime reads the game's clock from it.
  */
-#define _GNU_SOURCE
+#define _GNU_SOURCE /* NOLINT(bugprone-reserved-identifier): the feature-test macro for wait4 */
 #include <fcntl.h>
 #include <poll.h>
 #include <stdio.h>
@@ -155,8 +155,9 @@ int main(int argc, char** argv) {
     }
     commands[command_count++] = argv + i + 1;
   }
-  static long long walls[kMaxCommands][kMaxRuns], cpus[kMaxCommands][kMaxRuns],
-      peaks[kMaxCommands][kMaxRuns];
+  static long long walls[kMaxCommands][kMaxRuns];
+  static long long cpus[kMaxCommands][kMaxRuns];
+  static long long peaks[kMaxCommands][kMaxRuns];
   for (int run = 0; run < runs; ++run) {
     for (int c = 0; c < command_count; ++c) {
       RunOnce(commands[c], input, to_pipe, &clock, &walls[c][run], &cpus[c][run], &peaks[c][run]);

@@ -24,3 +24,19 @@ function(hilo_add_test name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gtest_main hilo_warnings)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 30)
 endfunction()
+
+# hilo_add_fuzzer(NAME SOURCES... [DEPENDS libs...])
+# A libFuzzer target, built only when HILO_BUILD_FUZZERS is on (the fuzz preset). The preset
+# instruments every target for coverage and sanitizers; only the fuzzer links libFuzzer's main.
+function(hilo_add_fuzzer name)
+  if(NOT HILO_BUILD_FUZZERS)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} hilo_warnings)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  # The fuzz target's own checks are not the game: leaving them out of the coverage keeps the
+  # fuzzer's attention, and its time, on the game's code. They stay under the sanitizers.
+  target_compile_options(${name} PRIVATE -fno-sanitize=fuzzer-no-link)
+endfunction()

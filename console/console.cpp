@@ -9,7 +9,7 @@ namespace {
 
 // Output gathered beyond this is handed on even when no read is due, so memory stays small. A
 // pipe holds 64 KiB: handing it four times that at once wakes its reader far less often.
-constexpr std::size_t kFlushThreshold = 256 * 1024;
+constexpr std::size_t kFlushThreshold = std::size_t{256} * 1024;
 
 void AppendValue(std::string& out, const Console::Value& value) {
   if (const auto* number = std::get_if<std::int32_t>(&value)) {
@@ -92,7 +92,11 @@ void Console::AppendFilled(std::string_view text, std::initializer_list<Value> v
   }
 }
 
-std::optional<Token> Console::ReadToken() { return reader_.Next(); }
+std::optional<Token> Console::ReadToken() {
+  auto token = reader_.Next();
+  if (token) ++tokens_read_;
+  return token;
+}
 
 std::optional<std::string_view> Console::AskChoice(std::span<const std::string_view> accepted,
                                                    std::string_view reask) {
@@ -100,6 +104,7 @@ std::optional<std::string_view> Console::AskChoice(std::span<const std::string_v
   Token token;
   const AcceptedShapes shapes(accepted);
   while (reader_.Next(token)) {
+    ++tokens_read_;
     if (shapes.MightMatch(token)) {
       for (const auto word : accepted) {
         if (token.Is(word)) return word;

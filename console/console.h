@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
@@ -44,6 +45,9 @@ class Console {
   // Hands everything written so far to standard output.
   void Flush();
 
+  // How many tokens have been read so far.
+  std::size_t tokens_read() const { return tokens_read_; }
+
  private:
   // Adds text to the pending output with its placeholders filled in.
   void AppendFilled(std::string_view text, std::initializer_list<Value> values);
@@ -52,6 +56,7 @@ class Console {
   const bool writes_to_terminal_;  // asked once: where the output goes does not change
   std::string pending_;            // written but not yet handed to the port
   TokenReader reader_;
+  std::size_t tokens_read_ = 0;
 };
 
 }  // namespace hilo

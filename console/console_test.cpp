@@ -89,20 +89,22 @@ TEST(AskChoiceTest, ReasksOnceAfterEveryOtherToken) {
     std::string input;
     std::optional<std::string_view> answer;
     std::string_view written;
+    std::size_t tokens_read;  // the end of input is no token
   } cases[] = {
-      {"y\n", "y", ""},
-      {"   n", "n", ""},
-      {"Y yes\n\n n", "n", "?>?>"},
-      {"y n", "y", ""},
-      {std::string(200, 'y') + " y", "y", "?>"},
-      {"Y", std::nullopt, "?>"},
-      {"", std::nullopt, ""},
+      {"y\n", "y", "", 1},
+      {"   n", "n", "", 1},
+      {"Y yes\n\n n", "n", "?>?>", 3},
+      {"y n", "y", "", 1},
+      {std::string(200, 'y') + " y", "y", "?>", 2},
+      {"Y", std::nullopt, "?>", 1},
+      {"", std::nullopt, "", 0},
   };
   for (const auto& c : cases) {
     FakePort port({c.input});
     {
       Console console(port);
       EXPECT_EQ(console.AskChoice(kYesNo, "?>"), c.answer) << c.input;
+      EXPECT_EQ(console.tokens_read(), c.tokens_read) << c.input;
     }
     EXPECT_EQ(port.output(), c.written) << c.input;
   }

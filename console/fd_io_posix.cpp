@@ -34,13 +34,11 @@ void WriteAll(int fd, std::string_view bytes) {
     const ssize_t count = write(fd, bytes.data(), bytes.size());
     if (count > 0) {
       bytes.remove_prefix(static_cast<std::size_t>(count));
-    } else if (count < 0 && errno == EINTR) {
       continue;
-    } else if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && WaitFor(fd, POLLOUT)) {
-      continue;
-    } else {
-      return;
     }
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && WaitFor(fd, POLLOUT)) continue;
+    return;
   }
 }
 

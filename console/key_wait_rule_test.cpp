@@ -17,6 +17,7 @@ struct NamedKey {
 
 std::vector<NamedKey> Run(const std::string& prefix, std::uint16_t first, int count) {
   std::vector<NamedKey> keys;
+  keys.reserve(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i) {
     keys.push_back({prefix + std::to_string(i), static_cast<std::uint16_t>(first + i)});
   }

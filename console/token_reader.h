@@ -20,7 +20,7 @@ class TokenReader {
   // Fills a buffer with more input, blocking as needed; returns 0 at end of input.
   using Source = std::function<std::size_t(std::span<char>)>;
 
-  explicit TokenReader(Source source, std::size_t block_size = 64 * 1024);
+  explicit TokenReader(Source source, std::size_t block_size = std::size_t{64} * 1024);
 
   // The next token, or nullopt once the input has ended.
   std::optional<Token> Next();

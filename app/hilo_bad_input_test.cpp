@@ -1,0 +1,256 @@
+// The built game fed input nobody should type: every case ends in a clear outcome (one re-ask per
+// word the game cannot use, or a clean end with status 0), and nothing typed after it is lost.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include "app/hilo_process.h"
+#include "app/transcript.h"
+#include "game/texts.h"
+#include "rules/card.h"
+#include "rules/card_draw.h"
+
+namespace hilo::e2e {
+namespace {
+
+// Every draw under the stopped clock gives this card.
+std::string_view StoppedCard() { return CardLabel(*CardForSecond(kStoppedSecond)); }
+
+// The bytes of a literal, NULs included.
+template <std::size_t N>
+std::string Bytes(const char (&literal)[N]) {
+  return std::string(literal, N - 1);
+}
+
+// Compares screens, reporting where they part rather than both whole.
+testing::AssertionResult SameScreen(const std::string& actual, const std::string& expected) {
+  if (actual == expected) return testing::AssertionSuccess();
+  const auto parted = std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
+  const auto at = static_cast<std::size_t>(parted.first - actual.begin());
+  const std::size_t from = at < 40 ? 0 : at - 40;
+  return testing::AssertionFailure()
+         << "the screens part at byte " << at << " of " << actual.size() << " (expected "
+         << expected.size() << ")\n  actual:   " << testing::PrintToString(actual.substr(from, 120))
+         << "\n  expected: " << testing::PrintToString(expected.substr(from, 120));
+}
+
+// True when status says the game ended by itself with status 0.
+bool EndedNormally(int status) { return WIFEXITED(status) && WEXITSTATUS(status) == 0; }
+
+// The game on two pipes: the test types into one and reads the screen from the other.
+class PipedGame {
+ public:
+  PipedGame() {
+    pid_ = StartHilo({.environment = GameEnvironment("C.UTF-8"),
+                      .input = in_.read.get(),
+                      .output = out_.write.get()});
+    in_.read.Close();
+    out_.write.Close();
+  }
+
+  pid_t pid() const { return pid_; }
+
+  // Types bytes; the game must be reading, or the pipe's room must be enough for them.
+  void Type(std::string_view bytes) { WriteAll(in_.write.get(), bytes); }
+
+  // Waits until the screen shows text; false if the game ends or stalls first.
+  bool WaitFor(std::string_view text) { return ReadUntil(out_.read.get(), screen_, text); }
+
+  // Ends the input; typing after this is an error.
+  void EndInput() { in_.write.Close(); }
+
+  // Reads the screen until the game closes it.
+  void ReadScreenToEnd() { screen_ += ReadToEnd(out_.read.get()); }
+
+  // Ends the input, and returns everything the game wrote and how it ended.
+  std::pair<std::string, std::optional<int>> Finish() {
+    EndInput();
+    ReadScreenToEnd();
+    return {screen_, WaitForExit(pid_)};
+  }
+
+ private:
+  Pipe in_ = MakePipe();
+  Pipe out_ = MakePipe();
+  pid_t pid_ = -1;
+  std::string screen_;
+};
+
+// The most memory the game has held at once so far, in KiB, from /proc; nullopt if unknown.
+std::optional<long> PeakMemoryKiB(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.starts_with("VmHWM:")) return std::stol(line.substr(6));
+  }
+  return std::nullopt;
+}
+
+TEST(HiloBadInputTest, StrangeBytesAreWordsLikeAnyOtherAndTheGameGoesOn) {
+  const std::string_view card = StoppedCard();
+  const struct {
+    const char* name;
+    std::string input;
+    Transcript expected;
+  } cases[] = {
+      {"NUL bytes are part of a word, so no NUL-spoiled word is a keyword",
+       Bytes("\0\nhard\0\n\0hard\nha\0rd\nhard\nh\0\nfinish\ny\n"),
+       Transcript()
+           .Start()
+           .Say(texts::kSelectDifficultyAgain)
+           .Say(texts::kSelectDifficultyAgain)
+           .Say(texts::kSelectDifficultyAgain)
+           .Say(texts::kSelectDifficultyAgain)
+           .Choose(Difficulty::kHard, card)
+           .Say(texts::kAnswerAgain)
+           .Say(texts::kCardPrompt, {card})
+           .Say(texts::kAskQuit)
+           .Say(texts::kFinalPointPressKeyToFinish, {0})},
+      {"invalid UTF-8 and Shift_JIS bytes are one re-ask each",
+       // A lone byte, a lead byte without its trail, "予" in Shift_JIS (its trail is a backslash),
+       // a cut UTF-8 character, an overlong slash, a surrogate, and a y with a stray byte.
+       "finish\n\xff\xfe \x81 \x97\x5c \xe3\x81 \xc0\xaf \xed\xa0\x80 y\x80 n\nfinish\ny\n",
+       Transcript()
+           .Start()
+           .Say(texts::kAskQuit)
+           .Say(texts::kAskQuitAgain)
+           .Say(texts::kAskQuitAgain)
+           .Say(texts::kAskQuitAgain)
+           .Say(texts::kAskQuitAgain)
+           .Say(texts::kAskQuitAgain)
+           .Say(texts::kAskQuitAgain)
+           .Say(texts::kAskQuitAgain)
+           .Say(texts::kBackToChoice)
+           .Say(texts::kSelectDifficulty)
+           .Say(texts::kAskQuit)
+           .Say(texts::kPressKeyToFinish)},
+      {"Ctrl+Z in the middle of a line ends the input right there", "finish\nn\x1a y\n",
+       Transcript()
+           .Start()
+           .Say(texts::kAskQuit)
+           .Say(texts::kBackToChoice)
+           .Say(texts::kSelectDifficulty)},
+      {"Ctrl+Z in the middle of a word leaves its first part as a word", "finish\nfin\x1aish\ny\n",
+       Transcript().Start().Say(texts::kAskQuit).Say(texts::kAskQuitAgain)},
+      {"CR LF line ends read as LF", "\r\n\r\nfinish\r\n\r\ny\r\n",
+       Transcript().Start().Say(texts::kAskQuit).Say(texts::kPressKeyToFinish)},
+      {"lines ended by CR alone run together, since CRs are dropped", "finish\ry\r",
+       Transcript().Start().Say(texts::kSelectDifficultyAgain)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    PipedGame game;
+    game.Type(c.input);
+    const auto [screen, status] = game.Finish();
+    EXPECT_TRUE(SameScreen(screen, c.expected.text()));
+    ASSERT_TRUE(status);
+    EXPECT_TRUE(EndedNormally(*status)) << *status;
+  }
+}
+
+TEST(HiloBadInputTest, AMillionWordsOnOneLineAreAMillionReasksAndTheNextWordStillCounts) {
+  constexpr std::size_t kWords = 1'000'000;
+  PipedGame game;
+  // Typed on another thread: the game answers every word while the line is still coming.
+  std::thread typist([&game] {
+    game.Type("finish\n");
+    std::string line;
+    for (std::size_t i = 0; i < kWords; ++i) line += "Y ";
+    game.Type(line + "y\n");
+    game.EndInput();
+  });
+  game.ReadScreenToEnd();
+  typist.join();
+  const auto [screen, status] = game.Finish();
+
+  Transcript expected;
+  expected.Start().Say(texts::kAskQuit);
+  for (std::size_t i = 0; i < kWords; ++i) expected.Say(texts::kAskQuitAgain);
+  expected.Say(texts::kPressKeyToFinish);
+  EXPECT_TRUE(SameScreen(screen, expected.text()));
+  ASSERT_TRUE(status);
+  EXPECT_TRUE(EndedNormally(*status)) << *status;
+}
+
+// Types word at the difficulty prompt, streaming it in slices so the test never holds it whole,
+// and returns the game's peak memory once it has answered with its re-ask. Then the game must
+// still take "finish" and "y".
+std::optional<long> PeakMemoryAfterOneWord(std::size_t length) {
+  PipedGame game;
+  const std::string slice(std::min<std::size_t>(length, 1 << 20), 'x');
+  for (std::size_t typed = 0; typed < length; typed += slice.size()) {
+    game.Type(std::string_view(slice).substr(0, length - typed));
+  }
+  game.Type("\n");
+  const std::string expected_reask = Transcript().Start().Say(texts::kSelectDifficultyAgain).text();
+  EXPECT_TRUE(game.WaitFor(expected_reask));
+  // The game now waits for its next word, so its peak can be read before it goes.
+  const auto peak = PeakMemoryKiB(game.pid());
+  game.Type("finish\ny\n");
+  const auto [screen, status] = game.Finish();
+  EXPECT_TRUE(SameScreen(screen, Transcript()
+                                     .Start()
+                                     .Say(texts::kSelectDifficultyAgain)
+                                     .Say(texts::kAskQuit)
+                                     .Say(texts::kPressKeyToFinish)
+                                     .text()));
+  EXPECT_TRUE(status && EndedNormally(*status));
+  return peak;
+}
+
+TEST(HiloBadInputTest, AHundredMegabyteWordIsOneReaskAndTakesNoMoreMemoryThanAShortOne) {
+  // The game's peak is read from /proc: the wait4 figure would also count the test process it
+  // was forked from.
+  const auto short_word = PeakMemoryAfterOneWord(1);
+  const auto long_word = PeakMemoryAfterOneWord(std::size_t{100} << 20);
+  ASSERT_TRUE(short_word && long_word);
+  RecordProperty("peak_kib_short_word", std::to_string(*short_word));
+  RecordProperty("peak_kib_100mb_word", std::to_string(*long_word));
+  // The word streams through a fixed block: a few pages of slack, never a share of its size.
+  EXPECT_LE(static_cast<double>(*long_word), 1.1 * static_cast<double>(*short_word))
+      << *long_word << " KiB against " << *short_word << " KiB for a one-letter word";
+}
+
+TEST(HiloBadInputTest, SignalsThatDoNotEndTheGameLeaveItsReadGoingOn) {
+  const struct {
+    const char* name;
+    int signal;
+  } cases[] = {
+      {"stopped and continued", SIGSTOP},
+      {"continued without a stop", SIGCONT},
+      {"window resized", SIGWINCH},
+      {"a child changed state", SIGCHLD},
+      {"urgent data", SIGURG},
+  };
+  const std::string expected_screen =
+      Transcript().Start().Say(texts::kAskQuit).Say(texts::kPressKeyToFinish).text();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    PipedGame game;
+    ASSERT_TRUE(game.WaitFor(texts::kSelectDifficulty));
+    // The prompt is out, so the game is reading, or about to: the signal meets its read.
+    kill(game.pid(), c.signal);
+    if (c.signal == SIGSTOP) {
+      int status = 0;
+      ASSERT_EQ(waitpid(game.pid(), &status, WUNTRACED), game.pid());
+      ASSERT_TRUE(WIFSTOPPED(status));
+      kill(game.pid(), SIGCONT);
+    }
+    game.Type("finish\ny\n");
+    const auto [screen, status] = game.Finish();
+    EXPECT_TRUE(SameScreen(screen, expected_screen));
+    ASSERT_TRUE(status);
+    EXPECT_TRUE(EndedNormally(*status)) << *status;
+  }
+}
+
+}  // namespace
+}  // namespace hilo::e2e
