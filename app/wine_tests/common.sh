@@ -1,5 +1,7 @@
-# Sourced by each Wine test. From ctest's environment: HILO_EXE (the Windows game), HILO_POSIX_GAME
-# (the Linux game it must match), HILO_WINE and HILO_WINE_PREFIX_FILE (written by wine_prefix.sh).
+# shellcheck shell=bash
+# Sourced by each Wine test. From ctest's environment: HILO_EXE (the Windows game), HILO_TRANSCRIPTS
+# (the hand-written games it must play), HILO_WINE and HILO_WINE_PREFIX_FILE (written by
+# wine_prefix.sh).
 set -euo pipefail
 export WINEDEBUG=-all
 WINEPREFIX=$(<"$HILO_WINE_PREFIX_FILE")
@@ -26,15 +28,24 @@ play() {
 # windows_game INPUT OUTPUT [CLOCK]: plays hilo.exe under Wine, standard input and output on files.
 windows_game() { play "${3:-$stopped_clock}" "$1" "$2" "$HILO_WINE" "$HILO_EXE"; }
 
-# posix_game INPUT OUTPUT [CLOCK]: plays the Linux build the same way, converting its UTF-8 texts
-# to the bytes Windows must write: CP932 with CR LF line ends.
-posix_game() {
-  if [[ ! -x $HILO_POSIX_GAME ]]; then
-    echo "missing $HILO_POSIX_GAME: build the default preset first (make test)" >&2
-    exit 1
-  fi
-  LC_ALL=C.UTF-8 play "${3:-$stopped_clock}" "$1" "$work/posix.utf8" "$HILO_POSIX_GAME"
-  iconv -f UTF-8 -t CP932 "$work/posix.utf8" | perl -pe 's/\n/\r\n/g' >"$2"
+# stopped_transcripts: the transcripts whose clock is stopped (a single second), one path a line.
+stopped_transcripts() { grep -l -x 'clock: *[0-9]* *' "$HILO_TRANSCRIPTS"/*.transcript; }
+
+# transcript_clock TRANSCRIPT: the stopped clock of the transcript, as libfaketime's time.
+# 2026-01-01 00:00:00 is second 1767225600, a multiple of 100: the offset from it is the seed.
+transcript_clock() {
+  local second
+  second=$(sed -n 's/^clock: *\([0-9]*\) *$/\1/p' "$1")
+  printf '2026-01-01 00:%02d:%02d' $((10#$second / 60)) $((10#$second % 60))
+}
+
+# transcript_input TRANSCRIPT: the lines it types, each with its line feed.
+transcript_input() { perl -0777 -ne 'print $1 if /^input:\n(.*?)^output:\n/ms' "$1"; }
+
+# transcript_windows_output TRANSCRIPT: its expected output as Windows writes it, CP932 with CR LF.
+transcript_windows_output() {
+  perl -0777 -ne 'print $1 if /^output:\n(.*)\n\z/ms' "$1" | iconv -f UTF-8 -t CP932 |
+    perl -pe 's/\n/\r\n/g'
 }
 
 # hex FILE: the file's bytes as " 97 5c 91 aa ...", to look for byte sequences in.

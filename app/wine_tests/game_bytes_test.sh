@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
-# A whole scripted game writes, under Wine, exactly the bytes of the Linux build converted to CP932
-# with CR LF line ends; and a few of those bytes, checked by hand, are the right ones.
+# Every stopped-clock transcript, its input on a file, writes under Wine exactly the transcript's
+# text in CP932 with CR LF line ends; and a few of those bytes, checked by hand, are the right ones.
 source "$(dirname "$0")/common.sh"
 
-# Wrong words at every question, every difficulty, changing and quitting: with the clock stopped
-# every answer meets an equal card.
-printf '%s\n' Hard finish yes n hard H h l change maybe n change y nomal finish n change y \
-  easy h change y beginner l finish Y y >"$work/game"
-windows_game "$work/game" "$work/windows"
-posix_game "$work/game" "$work/posix"
-same "whole game as the Linux build writes it" "$work/posix" "$work/windows"
+played=0
+while read -r transcript; do
+  transcript_input "$transcript" >"$work/input"
+  transcript_windows_output "$transcript" >"$work/expected"
+  windows_game "$work/input" "$work/windows" "$(transcript_clock "$transcript")"
+  same "$(basename "$transcript")" "$work/expected" "$work/windows"
+  played=$((played + 1))
+done < <(stopped_transcripts)
+if ((played == 0)); then fail "no stopped-clock transcript in $HILO_TRANSCRIPTS"; fi
 
 # The introduction alone, then quitting: its only 0x5C bytes are the second bytes of 予 and 表.
 printf 'finish\ny\n' >"$work/quit"
