@@ -13,38 +13,18 @@
 #include <string_view>
 #include <thread>
 
-#include "app/hilo_process.h"
-#include "app/transcript.h"
+#include "e2e/e2e.h"
+#include "e2e/transcript.h"
 #include "game/texts.h"
-#include "rules/card.h"
-#include "rules/card_draw.h"
 
 namespace hilo::e2e {
 namespace {
-
-// Every draw under the stopped clock gives this card.
-std::string_view StoppedCard() { return CardLabel(*CardForSecond(kStoppedSecond)); }
 
 // The bytes of a literal, NULs included.
 template <std::size_t N>
 std::string Bytes(const char (&literal)[N]) {
   return std::string(literal, N - 1);
 }
-
-// Compares screens, reporting where they part rather than both whole.
-testing::AssertionResult SameScreen(const std::string& actual, const std::string& expected) {
-  if (actual == expected) return testing::AssertionSuccess();
-  const auto parted = std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
-  const auto at = static_cast<std::size_t>(parted.first - actual.begin());
-  const std::size_t from = at < 40 ? 0 : at - 40;
-  return testing::AssertionFailure()
-         << "the screens part at byte " << at << " of " << actual.size() << " (expected "
-         << expected.size() << ")\n  actual:   " << testing::PrintToString(actual.substr(from, 120))
-         << "\n  expected: " << testing::PrintToString(expected.substr(from, 120));
-}
-
-// True when status says the game ended by itself with status 0.
-bool EndedNormally(int status) { return WIFEXITED(status) && WEXITSTATUS(status) == 0; }
 
 // The game on two pipes: the test types into one and reads the screen from the other.
 class PipedGame {
@@ -150,7 +130,7 @@ TEST(HiloBadInputTest, StrangeBytesAreWordsLikeAnyOtherAndTheGameGoesOn) {
     PipedGame game;
     game.Type(c.input);
     const auto [screen, status] = game.Finish();
-    EXPECT_TRUE(SameScreen(screen, c.expected.text()));
+    EXPECT_PRED_FORMAT2(SameText, screen, c.expected.text());
     ASSERT_TRUE(status);
     EXPECT_TRUE(EndedNormally(*status)) << *status;
   }
@@ -175,7 +155,7 @@ TEST(HiloBadInputTest, AMillionWordsOnOneLineAreAMillionReasksAndTheNextWordStil
   expected.Start().Say(texts::kAskQuit);
   for (std::size_t i = 0; i < kWords; ++i) expected.Say(texts::kAskQuitAgain);
   expected.Say(texts::kPressKeyToFinish);
-  EXPECT_TRUE(SameScreen(screen, expected.text()));
+  EXPECT_PRED_FORMAT2(SameText, screen, expected.text());
   ASSERT_TRUE(status);
   EXPECT_TRUE(EndedNormally(*status)) << *status;
 }
@@ -196,12 +176,12 @@ std::optional<long> PeakMemoryAfterOneWord(std::size_t length) {
   const auto peak = PeakMemoryKiB(game.pid());
   game.Type("finish\ny\n");
   const auto [screen, status] = game.Finish();
-  EXPECT_TRUE(SameScreen(screen, Transcript()
+  EXPECT_PRED_FORMAT2(SameText, screen, Transcript()
                                      .Start()
                                      .Say(texts::kSelectDifficultyAgain)
                                      .Say(texts::kAskQuit)
                                      .Say(texts::kPressKeyToFinish)
-                                     .text()));
+                                     .text());
   EXPECT_TRUE(status && EndedNormally(*status));
   return peak;
 }
@@ -246,7 +226,7 @@ TEST(HiloBadInputTest, SignalsThatDoNotEndTheGameLeaveItsReadGoingOn) {
     }
     game.Type("finish\ny\n");
     const auto [screen, status] = game.Finish();
-    EXPECT_TRUE(SameScreen(screen, expected_screen));
+    EXPECT_PRED_FORMAT2(SameText, screen, expected_screen);
     ASSERT_TRUE(status);
     EXPECT_TRUE(EndedNormally(*status)) << *status;
   }
