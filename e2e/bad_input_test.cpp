@@ -2,8 +2,6 @@
 // word the game cannot use, or a clean end with status 0), and nothing typed after it is lost.
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -12,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 
 #include "e2e/e2e.h"
 #include "e2e/transcript.h"
@@ -197,39 +196,6 @@ TEST(HiloBadInputTest, AHundredMegabyteWordIsOneReaskAndTakesNoMoreMemoryThanASh
   // The word streams through a fixed block: a few pages of slack, never a share of its size.
   EXPECT_LE(static_cast<double>(*long_word), 1.1 * static_cast<double>(*short_word))
       << *long_word << " KiB against " << *short_word << " KiB for a one-letter word";
-}
-
-TEST(HiloBadInputTest, SignalsThatDoNotEndTheGameLeaveItsReadGoingOn) {
-  const struct {
-    const char* name;
-    int signal;
-  } cases[] = {
-      {"stopped and continued", SIGSTOP},
-      {"continued without a stop", SIGCONT},
-      {"window resized", SIGWINCH},
-      {"a child changed state", SIGCHLD},
-      {"urgent data", SIGURG},
-  };
-  const std::string expected_screen =
-      Transcript().Start().Say(texts::kAskQuit).Say(texts::kPressKeyToFinish).text();
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    PipedGame game;
-    ASSERT_TRUE(game.WaitFor(texts::kSelectDifficulty));
-    // The prompt is out, so the game is reading, or about to: the signal meets its read.
-    kill(game.pid(), c.signal);
-    if (c.signal == SIGSTOP) {
-      int status = 0;
-      ASSERT_EQ(waitpid(game.pid(), &status, WUNTRACED), game.pid());
-      ASSERT_TRUE(WIFSTOPPED(status));
-      kill(game.pid(), SIGCONT);
-    }
-    game.Type("finish\ny\n");
-    const auto [screen, status] = game.Finish();
-    EXPECT_PRED_FORMAT2(SameText, screen, expected_screen);
-    ASSERT_TRUE(status);
-    EXPECT_TRUE(EndedNormally(*status)) << *status;
-  }
 }
 
 }  // namespace
