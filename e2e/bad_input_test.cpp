@@ -175,12 +175,13 @@ std::optional<long> PeakMemoryAfterOneWord(std::size_t length) {
   const auto peak = PeakMemoryKiB(game.pid());
   game.Type("finish\ny\n");
   const auto [screen, status] = game.Finish();
-  EXPECT_PRED_FORMAT2(SameText, screen, Transcript()
-                                     .Start()
-                                     .Say(texts::kSelectDifficultyAgain)
-                                     .Say(texts::kAskQuit)
-                                     .Say(texts::kPressKeyToFinish)
-                                     .text());
+  EXPECT_PRED_FORMAT2(SameText, screen,
+                      Transcript()
+                          .Start()
+                          .Say(texts::kSelectDifficultyAgain)
+                          .Say(texts::kAskQuit)
+                          .Say(texts::kPressKeyToFinish)
+                          .text());
   EXPECT_TRUE(status && EndedNormally(*status));
   return peak;
 }
