@@ -146,6 +146,11 @@ class Terminal:
         self.tmux("send-keys", key)
 
 
+def windows_path(path):
+    """A Unix path as Wine's programs name it, on the drive Z: that is the Unix root."""
+    return "Z:" + str(Path(path).resolve()).replace("/", "\\")
+
+
 def segments(output):
     """The game's output cut after each ">": every prompt, and so every read, ends one segment."""
     return re.split(r"(?<=>)", output)
@@ -182,18 +187,26 @@ def typing_plan(transcript):
 class Game:
     """One game of hilo.exe on its own terminal, started under the transcript's stopped clock."""
 
-    def __init__(self, folder, transcript, environment):
+    def __init__(self, folder, transcript, environment, redirected):
         self.folder = folder
         self.transcript = transcript
+        self.redirected = redirected
         self.terminal = Terminal(folder, environment)
         self.status_file = folder / "status"
+        game = [os.environ["HILO_EXE"]]
+        if redirected:
+            # Wine's cmd takes the terminal as its console, which the game shares, and gives the
+            # game its standard input from the file. (Started straight from a Unix shell with
+            # its standard input on a file, a Windows program gets a console that reads nothing.)
+            typed = folder / "input"
+            typed.write_text("".join(line + "\n" for line in transcript.lines))
+            game = ["cmd", "/c", windows_path(game[0]), "<", windows_path(typed)]
         # libfaketime is preloaded into Wine itself: the faketime program would stand between the
         # terminal and the game, and die of a Ctrl+C that the game survives.
         self.command = shlex.join([
             "bash", os.environ["HILO_ON_TERMINAL"], str(folder), "env",
             f"LD_PRELOAD={os.environ['HILO_FAKETIME_LIBRARY']}",
-            f"FAKETIME={faketime_of(transcript.clock[0])}",
-            os.environ["HILO_WINE"], os.environ["HILO_EXE"]])
+            f"FAKETIME={faketime_of(transcript.clock[0])}", os.environ["HILO_WINE"], *game])
 
     def describe(self):
         """What the terminal shows, for a failure message."""
@@ -216,6 +229,8 @@ class Game:
         """Types the transcript's lines, presses the key if the game waits for one, checks the
         screen, the exit status and the terminal's settings."""
         plan, final = typing_plan(self.transcript)
+        if self.redirected:
+            plan, final = [], self.transcript.output  # nothing typed, nothing echoed
         self.terminal.start(self.command)
         try:
             for screen, line in plan:
@@ -254,16 +269,18 @@ def locale_environment(folder):
 
 
 def cases(folder):
-    """Every stopped-clock transcript, with the key that ends its key wait. The shortest of those
-    that end on the key wait is played once for each key."""
+    """Every stopped-clock transcript, typed, with the key that ends its key wait and whether its
+    input comes from a file instead. The shortest of those that end on the key wait is played
+    once for each key, and once more with its input on a file."""
     transcripts = [read_transcript(path) for path in sorted(folder.glob("*.transcript"))]
     stopped = [t for t in transcripts if len(t.clock) == 1]
     waiting = [t for t in stopped if t.ends == "key"]
     if not waiting:
         raise Failure(f"no stopped-clock transcript in {folder} ends on the key wait")
     shortest = min(waiting, key=lambda t: len(t.output))
-    played = [(t, KEY_WAIT_KEYS[0]) for t in stopped if t is not shortest]
-    return played + [(shortest, key) for key in KEY_WAIT_KEYS]
+    played = [(t, KEY_WAIT_KEYS[0], False) for t in stopped if t is not shortest]
+    played += [(shortest, key, False) for key in KEY_WAIT_KEYS]
+    return played + [(shortest, KEY_WAIT_KEYS[0], True)]
 
 
 def main():
@@ -275,12 +292,14 @@ def main():
                            FAKETIME_DISABLE_SHM="1", TERM="xterm")
         environment.pop("LC_ALL", None)
         environment.update(locale_environment(scratch))
-        for number, (transcript, key) in enumerate(cases(Path(os.environ["HILO_TRANSCRIPTS"]))):
+        played = cases(Path(os.environ["HILO_TRANSCRIPTS"]))
+        for number, (transcript, key, redirected) in enumerate(played):
             folder = scratch / f"game{number}"
             folder.mkdir()
-            name = f"{transcript.name}" + (f", key {key}" if transcript.ends == "key" else "")
+            name = transcript.name + (f", key {key}" if transcript.ends == "key" else "")
+            name += ", input from a file" if redirected else ""
             try:
-                Game(folder, transcript, environment).play(key)
+                Game(folder, transcript, environment, redirected).play(key)
                 print(f"ok: {name}", flush=True)
             except Failure as failure:
                 failures += 1
