@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <new>
 
 namespace hilo {
 namespace {
@@ -59,7 +60,13 @@ Console::Console(ConsolePort& port)
         return port_.Read(buffer);
       }) {}
 
-Console::~Console() { Flush(); }
+Console::~Console() {
+  // Hands on what it can: a port that runs out of memory converting it loses only that output.
+  try {
+    Flush();
+  } catch (const std::bad_alloc&) {
+  }
+}
 
 void Console::Write(std::string_view text, std::initializer_list<Value> values) {
   AppendFilled(text, values);
