@@ -5,7 +5,7 @@
 #include <unistd.h>
 
 #include "console/fd_io_posix.h"
-#include "console/key_press.h"
+#include "console/key_press_posix.h"
 #include "console/raw_mode_posix.h"
 
 namespace hilo {
