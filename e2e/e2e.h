@@ -35,7 +35,8 @@ struct Launch {
   std::string terminal = {};  // made the controlling terminal of a new session, if not empty
   std::vector<int> ignored_signals =
       {};  // started ignored, as under nohup; every other one as default
-  Job job = Job::kNone;  // with a terminal: started as a job, by a stand-in for the shell
+  // With a terminal: started as a job, by a stand-in for the shell.
+  Job job = Job::kNone;
 };
 
 // This process's environment with the locale set to locale, the clock stopped at kStoppedSecond

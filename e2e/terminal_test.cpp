@@ -316,7 +316,7 @@ TEST(HiloJobControlTest, EveryEndingSignalPutsTheTerminalBackAndEndsTheGameByTha
     int signal;
     Job job;
   } cases[] = {
-      {SIGUSR1, Job::kForeground},  {SIGALRM, Job::kForeground}, {SIGRTMIN, Job::kForeground},
+      {SIGUSR1, Job::kForeground}, {SIGALRM, Job::kForeground}, {SIGRTMIN, Job::kForeground},
       {SIGTERM, Job::kBackground}, {SIGHUP, Job::kBackground},
   };
   for (const auto& c : cases) {
