@@ -202,7 +202,11 @@ std::vector<std::string> GameEnvironment(std::string_view locale,
     // sanitizers, can deadlock the game as it starts.
     environment.emplace_back("FAKETIME_DISABLE_SHM=1");
   }
-  environment.insert(environment.end(), extra.begin(), extra.end());
+  for (const std::string& entry : extra) {
+    const std::string_view name = std::string_view(entry).substr(0, entry.find('=') + 1);
+    std::erase_if(environment, [name](const std::string& old) { return old.starts_with(name); });
+    environment.push_back(entry);
+  }
   return environment;
 }
 

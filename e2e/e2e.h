@@ -40,7 +40,8 @@ struct Launch {
 };
 
 // This process's environment with the locale set to locale, the clock stopped at kStoppedSecond
-// unless stop_clock is false, and extra entries (NAME=value) added.
+// unless stop_clock is false, and extra entries (NAME=value) added, each in place of any entry of
+// the same name (FAKETIME=... stops the clock at another moment).
 std::vector<std::string> GameEnvironment(std::string_view locale,
                                          const std::vector<std::string>& extra = {},
                                          bool stop_clock = true);

@@ -341,6 +341,25 @@ std::vector<std::size_t> ControlCodesIn(std::string_view text) {
   return found;
 }
 
+TEST(HiloThroughPipesTest, TheCardIsThatOfTheSecondLongAfter2262) {
+  // Past 2262-04-11 23:47:16 UTC the seconds since 1970 no longer fit in nanoseconds of 64 bits.
+  const struct {
+    const char* moment;
+    std::string_view prompt;  // of the first card, drawn from the seconds modulo 100
+  } cases[] = {
+      {"2262-04-11 23:48:21", "\nNumber is 10, H or L? >"},  // 9223372101 seconds
+      {"2262-04-11 23:48:22", "\nNumber is Q, H or L? >"},   // 9223372102
+      {"3000-01-01 00:00:07", "\nNumber is A, H or L? >"},   // 32503680007
+      {"3000-01-01 00:00:25", "\nNumber is 2, H or L? >"},   // 32503680025
+  };
+  for (const auto& c : cases) {
+    const Finished finished =
+        RunOnInput("hard\n", "C.UTF-8", {std::string("FAKETIME=") + c.moment});
+    EXPECT_TRUE(finished.output.ends_with(c.prompt)) << c.moment;
+    EXPECT_TRUE(EndedNormally(finished.status)) << c.moment;
+  }
+}
+
 TEST(HiloThroughPipesTest, An8BitLocaleShowsEveryAsciiTextAndTheSameBytesOnATerminal) {
   // The game's texts that are ASCII, in the order this game writes them; the card of the stopped
   // clock (second 1) is 10, and an answer in the same second meets an equal card.
