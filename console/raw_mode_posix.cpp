@@ -198,6 +198,8 @@ RawMode::~RawMode() {
   }
 }
 
+// Raw mode is one per process, kept where its signal handlers reach it.
+// NOLINTNEXTLINE(readability-convert-member-functions-to-static)
 bool RawMode::ReadUntil(cc_t min_bytes, cc_t tenths) {
   if (g_raw_wanted != 0 && g_min_bytes == min_bytes && g_tenths == tenths) return true;
   g_min_bytes = min_bytes;

@@ -250,7 +250,8 @@ TEST(HiloBadInputTest, OutOfMemoryTheGameHandsOnItsOutputSaysSoOnceAndExitsWithS
   // it has, far less than the re-asks to a flood of wrong words gather before they are handed on.
   const rlim_t now = AddressSpaceBytes(pid);
   ASSERT_GT(now, 0u);
-  const rlimit small = {now + 64 * 1024, now + 64 * 1024};
+  const rlim_t limit = now + rlim_t{64} * 1024;
+  const rlimit small = {limit, limit};
   ASSERT_EQ(prlimit(pid, RLIMIT_AS, &small, nullptr), 0);
 
   // A writer of its own, since the game's output must be read meanwhile.
