@@ -198,13 +198,16 @@ std::vector<std::string> GameEnvironment(std::string_view locale,
     // A stopped clock: every card the game draws is the card of kStoppedSecond.
     environment.emplace_back("FAKETIME=2026-01-01 00:00:01");
     environment.emplace_back("LD_PRELOAD=" HILO_FAKETIME_LIBRARY);
-    // Without it, libfaketime leaves shared memory in /dev/shm behind every game, and, under the
-    // sanitizers, can deadlock the game as it starts.
+    // libfaketime then makes no shared memory, which it would leave in /dev/shm behind a game a
+    // signal ends, and which can deadlock a sanitized game as it starts. Older versions ignore
+    // it; the wait for a game removes what they leave.
     environment.emplace_back("FAKETIME_DISABLE_SHM=1");
   }
   for (const std::string& entry : extra) {
-    const std::string_view name = std::string_view(entry).substr(0, entry.find('=') + 1);
-    std::erase_if(environment, [name](const std::string& old) { return old.starts_with(name); });
+    const std::size_t equals = entry.find('=');
+    const std::string_view name = std::string_view(entry).substr(0, equals + 1);
+    if (equals != std::string::npos)
+      std::erase_if(environment, [name](const std::string& old) { return old.starts_with(name); });
     environment.push_back(entry);
   }
   return environment;
