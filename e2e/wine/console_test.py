@@ -162,6 +162,12 @@ def echo(line):
     return re.sub(r"[\x00-\x1f]", lambda control: "^" + chr(ord(control.group()) + 64), line)
 
 
+def words_in(line):
+    """The words the game reads from a line: only ASCII blanks part them, not an ideographic
+    space."""
+    return [word for word in re.split(r"[\t\n\v\f\r ]", line) if word]
+
+
 def typing_plan(transcript):
     """The lines to type, each with the screen that must show before it is typed, and the screen
     at the end. Each word read answers one prompt; the console echoes each typed line after it."""
@@ -174,7 +180,7 @@ def typing_plan(transcript):
         if words >= words_read:
             break  # a later line would be read by nobody; on a console it would end the key wait
         plan.append((screen, line))
-        words += len(line.split())
+        words += len(words_in(line))
         screen += echo(line) + "\n"
         while shown <= min(words, words_read):
             screen += parts[shown]
