@@ -66,7 +66,7 @@ TranscriptCase ReadTranscriptCase(const std::filesystem::path& file) {
   if (!After(line, "ends: ", rest) || (rest != "key" && rest != "game" && rest != "input")) {
     Malformed(file, number, "expected \"ends: key\", \"ends: game\" or \"ends: input\"");
   }
-  c.ending = rest == "key" ? TranscriptCase::Ending::kKey
+  c.ending = rest == "key"    ? TranscriptCase::Ending::kKey
              : rest == "game" ? TranscriptCase::Ending::kGame
                               : TranscriptCase::Ending::kInput;
   if (next_line() != "input:") Malformed(file, number, "expected \"input:\"");
