@@ -16,9 +16,6 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "rules/card.h"
-#include "rules/card_draw.h"
-
 // Not every C library declares it.
 extern char** environ;  // NOLINT(readability-redundant-declaration)
 
@@ -126,11 +123,23 @@ std::vector<std::string> GameEnvironment(std::string_view locale,
   environment.emplace_back("TZ=UTC");
   if (stop_clock) {
     // A stopped clock: every card the game draws is the card of kStoppedSecond.
-    environment.emplace_back("FAKETIME=2026-01-01 00:00:01");
-    environment.emplace_back("LD_PRELOAD=" HILO_FAKETIME_LIBRARY);
+    const std::vector<std::string> stopped = StoppedClockAt(kStoppedSecond % 100);
+    environment.insert(environment.end(), stopped.begin(), stopped.end());
   }
   environment.insert(environment.end(), extra.begin(), extra.end());
   return environment;
+}
+
+std::vector<std::string> StoppedClockAt(int second) {
+  // 2026-01-01 00:00:00 UTC is a whole multiple of 100 seconds since 1970, and the game runs with
+  // TZ=UTC. An absolute time without "@" stands still; the shared-memory clock stays off, so that
+  // nothing left by another run can move it.
+  const auto two_digits = [](int value) {
+    return std::string{static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)};
+  };
+  const std::string time =
+      "FAKETIME=2026-01-01 00:" + two_digits(second / 60) + ":" + two_digits(second % 60);
+  return {time, "FAKETIME_DISABLE_SHM=1", "LD_PRELOAD=" HILO_FAKETIME_LIBRARY};
 }
 
 pid_t StartHilo(const Launch& launch) {
@@ -178,8 +187,6 @@ std::string ReadToEnd(int fd) {
   }
   return out;
 }
-
-std::string_view StoppedCard() { return CardLabel(*CardForSecond(kStoppedSecond)); }
 
 bool EndedNormally(int status) { return WIFEXITED(status) && WEXITSTATUS(status) == 0; }
 

@@ -8,6 +8,7 @@
 
 #include "console/console.h"
 #include "console/fake_port.h"
+#include "e2e/expected_text.h"
 #include "game/game_flow.h"
 #include "game/transcript_case.h"
 #include "rules/scripted_clock.h"
@@ -16,19 +17,6 @@ namespace hilo {
 namespace {
 
 using Ending = TranscriptCase::Ending;
-
-// Compares two outputs, showing only where they part, not both whole games.
-testing::AssertionResult SameText(const char* actual_expr, const char* expected_expr,
-                                  const std::string& actual, const std::string& expected) {
-  if (actual == expected) return testing::AssertionSuccess();
-  std::size_t at = 0;
-  while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) ++at;
-  const std::size_t from = at < 60 ? 0 : at - 60;
-  return testing::AssertionFailure()
-         << actual_expr << " and " << expected_expr << " part at byte " << at
-         << "\n  actual:   " << testing::PrintToString(actual.substr(from, 160))
-         << "\n  expected: " << testing::PrintToString(expected.substr(from, 160));
-}
 
 class TranscriptTest : public testing::TestWithParam<std::filesystem::path> {};
 
