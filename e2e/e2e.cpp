@@ -123,22 +123,23 @@ std::vector<std::string> GameEnvironment(std::string_view locale,
   environment.emplace_back("TZ=UTC");
   if (stop_clock) {
     // A stopped clock: every card the game draws is the card of kStoppedSecond.
-    const std::vector<std::string> stopped = StoppedClockAt(kStoppedSecond % 100);
+    const std::vector<std::string> stopped = StoppedClockAt(kStoppedSecond);
     environment.insert(environment.end(), stopped.begin(), stopped.end());
   }
   environment.insert(environment.end(), extra.begin(), extra.end());
   return environment;
 }
 
-std::vector<std::string> StoppedClockAt(int second) {
+std::vector<std::string> StoppedClockAt(std::int64_t second) {
   // 2026-01-01 00:00:00 UTC is a whole multiple of 100 seconds since 1970, and the game runs with
   // TZ=UTC. An absolute time without "@" stands still; the shared-memory clock stays off, so that
   // nothing left by another run can move it.
+  const int last_two = static_cast<int>(((second % 100) + 100) % 100);
   const auto two_digits = [](int value) {
     return std::string{static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)};
   };
   const std::string time =
-      "FAKETIME=2026-01-01 00:" + two_digits(second / 60) + ":" + two_digits(second % 60);
+      "FAKETIME=2026-01-01 00:" + two_digits(last_two / 60) + ":" + two_digits(last_two % 60);
   return {time, "FAKETIME_DISABLE_SHM=1", "LD_PRELOAD=" HILO_FAKETIME_LIBRARY};
 }
 

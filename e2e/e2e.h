@@ -39,9 +39,9 @@ std::vector<std::string> GameEnvironment(std::string_view locale,
                                          const std::vector<std::string>& extra = {},
                                          bool stop_clock = true);
 
-// The environment entries that stop the game's clock at a second whose last two digits are
-// second (0..99), for GameEnvironment's extra entries with stop_clock false.
-std::vector<std::string> StoppedClockAt(int second);
+// The environment entries that stop the game's clock at a second with the same last two digits as
+// second, for GameEnvironment's extra entries with stop_clock false.
+std::vector<std::string> StoppedClockAt(std::int64_t second);
 
 // Starts the game; returns its process id.
 pid_t StartHilo(const Launch& launch);

@@ -64,7 +64,7 @@ TranscriptCase ReadTranscriptCase(const std::filesystem::path& file) {
   }
   line = next_line();
   if (!After(line, "ends: ", rest) || (rest != "key" && rest != "game" && rest != "input")) {
-    Malformed(file, number, "expected \"ends: key\", \"ends: game\" or \"ends: input\"");
+    Malformed(file, number, R"(expected "ends: key", "ends: game" or "ends: input")");
   }
   c.ending = rest == "key"    ? TranscriptCase::Ending::kKey
              : rest == "game" ? TranscriptCase::Ending::kGame
