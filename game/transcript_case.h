@@ -20,8 +20,9 @@ struct TranscriptCase {
   std::string name;                   // the file's name without its extension
   std::vector<std::int64_t> seconds;  // one per clock reading; the last repeats
   Ending ending = Ending::kInput;
-  std::vector<std::string> lines;  // the typed lines, each with its line feed
-  std::string output;              // the exact expected output, UTF-8 with LF line ends
+  // The typed lines, each with its line feed. A game that ends by itself ends on the last word.
+  std::vector<std::string> lines;
+  std::string output;  // the exact expected output, UTF-8 with LF line ends
 
   // True when the clock stands still: one second for every reading.
   bool StoppedClock() const { return seconds.size() == 1; }
