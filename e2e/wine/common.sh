@@ -1,7 +1,7 @@
 # shellcheck shell=bash
 # Sourced by each Wine test. From ctest's environment: HILO_EXE (the Windows game), HILO_TRANSCRIPTS
-# (the hand-written games it must play), HILO_WINE and HILO_WINE_PREFIX_FILE (written by
-# wine_prefix.sh).
+# (the hand-written games it must play), HILO_WINE, HILO_WINE_PREFIX_FILE (written by
+# wine_prefix.sh) and HILO_FAKETIME_LIBRARY.
 set -euo pipefail
 export WINEDEBUG=-all
 WINEPREFIX=$(<"$HILO_WINE_PREFIX_FILE")
@@ -14,14 +14,31 @@ failures=0
 # A stopped clock on a second ending in 01, whose card is a 10: every draw gives the same card.
 readonly stopped_clock='2026-01-01 00:00:01'
 
+# libfaketime's files in /dev/shm, one name a line, sorted.
+faketime_files() { find /dev/shm -maxdepth 1 -name '*faketime_s[eh]m_*' -printf '%f\n' | sort; }
+
+# remove_faketime_files_left BEFORE: libfaketime keeps two files in /dev/shm for each process it
+# runs in, named after its process id, and removes them as the process ends by itself; Wine ends
+# some of its processes otherwise. Removes those that appeared since the list BEFORE and whose
+# process has gone.
+remove_faketime_files_left() {
+  local name
+  comm -13 "$1" <(faketime_files) | while read -r name; do
+    [[ -d /proc/${name##*_} ]] || rm -f "/dev/shm/$name"
+  done
+}
+
 # Each game runs with no terminal at all (setsid), so its key wait returns at once, and stops after
-# a minute at most should it ever wait for ever.
+# a minute at most should it ever wait for ever. libfaketime is preloaded into Wine directly: the
+# faketime program refuses to start when a file left in /dev/shm bears its own process id.
 # The exit status means nothing to the game; only a run that had to be stopped fails.
 play() {
   local clock=$1 input=$2 output=$3 status=0
   shift 3
-  setsid -w timeout 60 faketime -f "$clock" "$@" <"$input" >"$output" 2>>"$work/stderr" ||
-    status=$?
+  faketime_files >"$work/faketime_files"
+  setsid -w timeout 60 env LD_PRELOAD="$HILO_FAKETIME_LIBRARY" FAKETIME="$clock" \
+    FAKETIME_DISABLE_SHM=1 "$@" <"$input" >"$output" 2>>"$work/stderr" || status=$?
+  remove_faketime_files_left "$work/faketime_files"
   if ((status == 124)); then fail "$* did not end on input $(head -c 80 "$input" | od -An -c)"; fi
 }
 

@@ -263,6 +263,20 @@ class Game:
             self.terminal.stop()
 
 
+def faketime_files():
+    """libfaketime's files in /dev/shm."""
+    return {name for name in os.listdir("/dev/shm") if "faketime_s" in name}
+
+
+def remove_faketime_files_left(before):
+    """libfaketime keeps two files in /dev/shm for each process it runs in, named after its process
+    id, and removes them as the process ends by itself; Wine ends some of its processes otherwise.
+    Removes those that appeared since the set before and whose process has gone."""
+    for name in faketime_files() - before:
+        if not Path("/proc", name.rsplit("_", 1)[1]).exists():
+            Path("/dev/shm", name).unlink(missing_ok=True)
+
+
 def locale_environment(folder):
     """The environment for a Japanese UTF-8 locale: the installed one, or one made here."""
     installed = subprocess.run(["locale", "-a"], text=True, stdout=subprocess.PIPE, check=True)
@@ -304,12 +318,15 @@ def main():
             folder.mkdir()
             name = transcript.name + (f", key {key}" if transcript.ends == "key" else "")
             name += ", input from a file" if redirected else ""
+            before = faketime_files()
             try:
                 Game(folder, transcript, environment, redirected).play(key)
                 print(f"ok: {name}", flush=True)
             except Failure as failure:
                 failures += 1
                 print(f"FAIL: {name}: {failure}", file=sys.stderr, flush=True)
+            finally:
+                remove_faketime_files_left(before)
     return 1 if failures else 0
 
 
