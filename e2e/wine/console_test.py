@@ -205,7 +205,7 @@ class Game:
             # game its standard input from the file. (Started straight from a Unix shell with
             # its standard input on a file, a Windows program gets a console that reads nothing.)
             typed = folder / "input"
-            typed.write_text("".join(line + "\n" for line in transcript.lines))
+            typed.write_bytes("".join(line + "\n" for line in transcript.lines).encode("cp932"))
             game = ["cmd", "/c", windows_path(game[0]), "<", windows_path(typed)]
         # libfaketime is preloaded into Wine itself: the faketime program would stand between the
         # terminal and the game, and die of a Ctrl+C that the game survives.
