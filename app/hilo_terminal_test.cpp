@@ -170,7 +170,7 @@ TEST(HiloKeyWaitTest, AnyKeyEndsTheWaitUnechoedAndWholeAndTheTerminalIsPutBack) 
     ASSERT_TRUE(status);
     EXPECT_TRUE(EndedNormally(*status)) << *status;
     EXPECT_TRUE(screen.ends_with(kPressKeyPrompt));
-    EXPECT_EQ(terminal.ScreenUntilNow(screen), "");
+    EXPECT_EQ(terminal.ScreenUntilNow(screen), "\r\n");  // the last line ended for the shell
     ExpectSameSettings(terminal.Settings(), before);
     EXPECT_EQ(terminal.UnreadInput(), "");
   }
@@ -229,7 +229,7 @@ TEST(HiloKeyWaitTest, TheKeyComesFromTheTerminalWhenTheAnswersComeFromAFile) {
 
   ASSERT_TRUE(status);
   EXPECT_TRUE(EndedNormally(*status)) << *status;
-  EXPECT_EQ(terminal.ScreenUntilNow(screen), "");
+  EXPECT_EQ(terminal.ScreenUntilNow(screen), "\r\n");
   ExpectSameSettings(terminal.Settings(), before);
   EXPECT_EQ(terminal.UnreadInput(), "");
 }
