@@ -258,8 +258,8 @@ std::filesystem::path MakeShiftJisLocale(const std::filesystem::path& directory)
   const std::string command =
       "localedef -c -f SHIFT_JIS -i ja_JP '" + locale.string() + "' >/dev/null 2>&1";
   // localedef warns that Shift_JIS is not ASCII-compatible and says so in its status, so its
-  // success shows in the files it wrote.
-  std::system(command.c_str());
+  // success shows in the files it wrote; -1 says no shell could even be started.
+  if (std::system(command.c_str()) == -1) return {};
   if (!std::filesystem::exists(locale / "LC_CTYPE")) return {};
   return locale;
 }
