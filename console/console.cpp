@@ -1,8 +1,8 @@
 #include "console/console.h"
 
-#include <algorithm>
 #include <array>
 #include <charconv>
+#include <iterator>
 
 namespace hilo {
 namespace {
@@ -21,31 +21,35 @@ void AppendValue(std::string& out, const Console::Value& value) {
   }
 }
 
-// The lengths and first bytes of a question's accepted words: a token whose length or first byte
-// none of them has is none of them. Most words at a question asked again are wrong ones; this
-// test turns them away with no branch on the word read, where comparing with each accepted word
-// in turn keeps taking the wrong branch.
-class AcceptedShapes {
+// The words a question accepts, to tell which of them a token is. Most tokens at a question asked
+// again are none of them; a table of the words' lengths and first bytes turns those away at once.
+class AcceptedWords {
  public:
-  explicit AcceptedShapes(std::span<const std::string_view> accepted) {
-    for (const auto word : accepted) {
-      lengths_[std::min(word.size(), Token::kMaxBytes)] = kYes;
-      if (!word.empty()) first_bytes_[static_cast<unsigned char>(word.front())] = kYes;
+  explicit AcceptedWords(std::span<const std::string_view> words) : words_(words) {
+    for (const auto word : words) {
+      if (word.empty() || word.size() > Token::kMaxBytes) continue;  // no token is such a word
+      lengths_[word.size()] = true;
+      first_bytes_[static_cast<unsigned char>(word.front())] = true;
     }
   }
 
-  // False when token cannot be any of the accepted words.
-  bool MightMatch(const Token& token) const {
+  // The accepted word that token is, or nullopt when it is none of them.
+  std::optional<std::string_view> Find(const Token& token) const {
     const std::string_view bytes = token.bytes();
-    const auto first = bytes.empty() ? 0 : static_cast<unsigned char>(bytes.front());
-    // Marks are numbers, not bools, so that both are looked up and combined with no branch between.
-    return (lengths_[std::min(bytes.size(), Token::kMaxBytes)] & first_bytes_[first]) != 0;
+    if (bytes.empty() || !lengths_[bytes.size()] ||
+        !first_bytes_[static_cast<unsigned char>(bytes.front())]) {
+      return std::nullopt;
+    }
+    for (const auto word : words_) {
+      if (token.Is(word)) return word;
+    }
+    return std::nullopt;
   }
 
  private:
-  static constexpr std::uint8_t kYes = 1;
-  std::array<std::uint8_t, Token::kMaxBytes + 1> lengths_{};  // a token holds 99 bytes at most
-  std::array<std::uint8_t, 256> first_bytes_{};
+  std::span<const std::string_view> words_;
+  std::array<bool, Token::kMaxBytes + 1> lengths_{};  // by length: some word is so long
+  std::array<bool, 256> first_bytes_{};               // by byte: some word begins with it
 };
 
 }  // namespace
@@ -93,23 +97,19 @@ void Console::AppendFilled(std::string_view text, std::initializer_list<Value> v
 }
 
 std::optional<Token> Console::ReadToken() {
-  auto token = reader_.Next();
-  if (token) ++tokens_read_;
+  Token token{};  // zeroed: the whole token, unused bytes too, is copied out
+  if (!reader_.Next(token)) return std::nullopt;
+  ++tokens_read_;
   return token;
 }
 
 std::optional<std::string_view> Console::AskChoice(std::span<const std::string_view> accepted,
                                                    std::string_view reask) {
-  // One token serves every read: a question may be answered by a great many wrong words.
-  Token token;
-  const AcceptedShapes shapes(accepted);
+  const AcceptedWords words(accepted);
+  Token token;  // one token serves every word read
   while (reader_.Next(token)) {
     ++tokens_read_;
-    if (shapes.MightMatch(token)) {
-      for (const auto word : accepted) {
-        if (token.Is(word)) return word;
-      }
-    }
+    if (const auto word = words.Find(token)) return word;
     Write(reask);
   }
   return std::nullopt;

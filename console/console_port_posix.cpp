@@ -7,7 +7,7 @@
 
 #include "console/console_port.h"
 #include "console/fd_io_posix.h"
-#include "console/output_encoding.h"
+#include "console/output_encoding_posix.h"
 #include "console/terminal_posix.h"
 
 namespace hilo {

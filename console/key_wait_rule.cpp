@@ -1,3 +1,4 @@
+// Belongs to the Windows console; free of Windows headers so every platform builds and tests it.
 #include "console/key_wait_rule.h"
 
 namespace hilo {

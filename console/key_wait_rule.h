@@ -1,3 +1,4 @@
+// Belongs to the Windows console; free of Windows headers so every platform builds and tests it.
 #pragma once
 
 #include <cstdint>

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 namespace hilo {
 namespace {
@@ -14,64 +13,6 @@ struct NamedKey {
   std::string name;
   std::uint16_t code;
 };
-
-std::vector<NamedKey> Run(const std::string& prefix, std::uint16_t first, int count) {
-  std::vector<NamedKey> keys;
-  keys.reserve(static_cast<std::size_t>(count));
-  for (int i = 0; i < count; ++i) {
-    keys.push_back({prefix + std::to_string(i), static_cast<std::uint16_t>(first + i)});
-  }
-  return keys;
-}
-
-// Every key that ends the wait when pressed without modifiers, even where it gives no character.
-std::vector<NamedKey> WaitEndingKeys() {
-  std::vector<NamedKey> keys = {
-      {"Backspace", vk::kBackspace},
-      {"Tab", vk::kTab},
-      {"Enter", vk::kEnter},
-      {"Esc", vk::kEscape},
-      {"Space", vk::kSpace},
-      {"Page Up", vk::kPageUp},
-      {"Page Down", vk::kPageDown},
-      {"End", vk::kEnd},
-      {"Home", vk::kHome},
-      {"Left", vk::kLeft},
-      {"Up", vk::kUp},
-      {"Right", vk::kRight},
-      {"Down", vk::kDown},
-      {"Insert", vk::kInsert},
-      {"Delete", vk::kDelete},
-      {"keypad *", vk::kPadMultiply},
-      {"keypad +", vk::kPadAdd},
-      {"keypad -", vk::kPadSubtract},
-      {"keypad .", vk::kPadDecimal},
-      {"keypad /", vk::kPadDivide},
-      {"\\", vk::kBackslash},
-      {"/", vk::kSlash},
-      {"-", vk::kMinus},
-      {"=", vk::kEquals},
-      {"[", vk::kLeftBracket},
-      {"]", vk::kRightBracket},
-      {";", vk::kSemicolon},
-      {"'", vk::kApostrophe},
-      {",", vk::kComma},
-      {".", vk::kFullStop},
-      {"`", vk::kGraveAccent},
-  };
-  for (const auto& run : {Run("letter ", 'A', 26), Run("digit ", '0', 10),
-                          Run("keypad digit ", vk::kPad0, 10), Run("F", vk::kF1, 12)}) {
-    keys.insert(keys.end(), run.begin(), run.end());
-  }
-  return keys;
-}
-
-TEST(KeyWaitRuleTest, EveryListedKeyEndsTheWaitWithOrWithoutShift) {
-  for (const auto& key : WaitEndingKeys()) {
-    EXPECT_TRUE(EndsKeyWait({.virtual_key = key.code})) << key.name;
-    EXPECT_TRUE(EndsKeyWait({.virtual_key = key.code, .shift = true})) << "Shift+" << key.name;
-  }
-}
 
 TEST(KeyWaitRuleTest, KeysThatGiveNoCharacterAndAreNotListedNeverEndIt) {
   const NamedKey keys[] = {
@@ -96,23 +37,20 @@ TEST(KeyWaitRuleTest, KeysThatGiveNoCharacterAndAreNotListedNeverEndIt) {
   }
 }
 
-TEST(KeyWaitRuleTest, CtrlAndAltExceptionsHoldOnlyForTheirKeys) {
+TEST(KeyWaitRuleTest, KeysThatTypeNothingEndItSaveTheCtrlAndAltExceptions) {
   const struct {
     std::string name;
     KeyPress key;
     bool ends;
   } cases[] = {
+      // Keys that type nothing, alone or with Shift, still end the wait.
+      {"Down", {.virtual_key = vk::kDown}, true},
+      {"Shift+F12", {.virtual_key = vk::kF1 + 11, .shift = true}, true},
       {"Ctrl+1", {.virtual_key = '1', .ctrl = true}, false},
       {"Ctrl+0", {.virtual_key = '0', .ctrl = true}, false},
       {"Ctrl+2", {.virtual_key = '2', .ctrl = true}, true},
       {"Ctrl+6", {.virtual_key = '6', .ctrl = true}, true},
       {"Ctrl+/", {.virtual_key = vk::kSlash, .ctrl = true}, false},
-      {"Ctrl+=", {.virtual_key = vk::kEquals, .ctrl = true}, false},
-      {"Ctrl+;", {.virtual_key = vk::kSemicolon, .ctrl = true}, false},
-      {"Ctrl+'", {.virtual_key = vk::kApostrophe, .ctrl = true}, false},
-      {"Ctrl+,", {.virtual_key = vk::kComma, .ctrl = true}, false},
-      {"Ctrl+.", {.virtual_key = vk::kFullStop, .ctrl = true}, false},
-      {"Ctrl+`", {.virtual_key = vk::kGraveAccent, .ctrl = true}, false},
       {"Ctrl+Shift+1", {.virtual_key = '1', .shift = true, .ctrl = true}, false},
       {"Ctrl+-", {.virtual_key = vk::kMinus, .ctrl = true}, true},
       {"Ctrl+\\", {.virtual_key = vk::kBackslash, .ctrl = true}, true},

@@ -9,7 +9,7 @@
 #include <cerrno>
 
 #include "console/fd_io_posix.h"
-#include "console/key_press.h"
+#include "console/key_press_posix.h"
 
 namespace hilo {
 namespace {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
-#include <cstring>
 #include <string_view>
 
 namespace hilo {
@@ -14,23 +13,10 @@ class Token {
  public:
   static constexpr std::size_t kMaxBytes = 99;
 
-  // An empty token. Its storage is left as it is: a token is made for every word read, and only
-  // the bytes appended ever count.
-  Token() {}  // NOLINT(modernize-use-equals-default): "= default" would zero all 99 bytes
-
   // Makes the token empty again, ready for another word.
   void Clear() {
     size_ = 0;
     too_long_ = false;
-  }
-
-  // Makes the token the first piece of a word, size bytes at source, as Clear and Append would.
-  // A whole kMaxBytes is read from source, so that the copy takes no branch on the size: the caller
-  // guarantees that so many bytes can be read there.
-  void AssignFirstPiece(const char* source, std::size_t size) {
-    std::memcpy(bytes_.data(), source, kMaxBytes);
-    size_ = std::min(size, kMaxBytes);
-    too_long_ = size > kMaxBytes;
   }
 
   // Appends the next piece of the word; bytes past the 99th only mark the token as too long.
@@ -42,12 +28,7 @@ class Token {
   }
 
   // True when the token is exactly word, byte for byte.
-  bool Is(std::string_view word) const {
-    // Most words that are not the one asked for differ in length or in their first byte; testing
-    // those first keeps a miss free of a library call.
-    return size_ == word.size() && !too_long_ && (size_ == 0 || bytes_[0] == word[0]) &&
-           bytes() == word;
-  }
+  bool Is(std::string_view word) const { return !too_long_ && bytes() == word; }
 
   // The bytes kept: the whole word, or its first 99 bytes when it was longer.
   std::string_view bytes() const { return {bytes_.data(), size_}; }
@@ -56,7 +37,7 @@ class Token {
   bool too_long() const { return too_long_; }
 
  private:
-  std::array<char, kMaxBytes> bytes_;
+  std::array<char, kMaxBytes> bytes_;  // only the first size_ hold the word
   std::size_t size_ = 0;
   bool too_long_ = false;
 };

@@ -1,6 +1,7 @@
 #include "console/token_reader.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <utility>
 
@@ -10,34 +11,35 @@ namespace {
 // The byte Ctrl+Z sends: in a text-mode stream it marks the end of the input.
 constexpr char kEndOfInputByte = 0x1A;
 
+// The whitespace bytes by value.
+constexpr std::array<bool, 256> kWhitespaceBytes = [] {
+  std::array<bool, 256> table{};
+  for (const unsigned char byte : {'\t', '\n', '\v', '\f', '\r', ' '}) table[byte] = true;
+  return table;
+}();
+
+// True for tab, line feed, vertical tab, form feed, carriage return and space.
+bool IsWhitespace(char byte) { return kWhitespaceBytes[static_cast<unsigned char>(byte)]; }
+
 }  // namespace
 
 TokenReader::TokenReader(Source source, std::size_t block_size)
-    : source_(std::move(source)), block_(block_size + Token::kMaxBytes), block_size_(block_size) {}
+    : source_(std::move(source)), block_(block_size) {}
 
-std::optional<Token> TokenReader::Next() {
-  Token token;
-  if (!Next(token)) return std::nullopt;
-  return token;
-}
-
-bool TokenReader::NextAcrossBlocks(Token& token) {
+bool TokenReader::Next(Token& token) {
   for (;;) {
     begin_ = RunEnd(begin_, /*whitespace=*/true);
     if (begin_ < end_) break;
     if (!Refill()) return false;
   }
-  std::size_t word_end = RunEnd(begin_, /*whitespace=*/false);
-  // The block has a token's worth of room past its end, so the first piece can be copied whole.
-  token.AssignFirstPiece(block_.data() + begin_, word_end - begin_);
-  begin_ = word_end;
-  // The byte that ended the word stays unread; a word cut by the end of a block goes on in the
+  token.Clear();
+  // The byte that ends the word stays unread; a word cut by the end of a block goes on in the
   // next ones.
-  while (begin_ == end_ && Refill()) {
-    word_end = RunEnd(begin_, /*whitespace=*/false);
+  do {
+    const std::size_t word_end = RunEnd(begin_, /*whitespace=*/false);
     token.Append({block_.data() + begin_, word_end - begin_});
     begin_ = word_end;
-  }
+  } while (begin_ == end_ && Refill());
   return true;
 }
 
@@ -50,7 +52,7 @@ std::size_t TokenReader::RunEnd(std::size_t from, bool whitespace) const {
 bool TokenReader::Refill() {
   begin_ = end_ = 0;
   if (ended_) return false;
-  const std::size_t delivered = source_(std::span(block_).first(block_size_));
+  const std::size_t delivered = source_(block_);
   if (delivered == 0) {
     ended_ = true;
     return false;
@@ -62,8 +64,7 @@ bool TokenReader::Refill() {
     ended_ = true;
     last = static_cast<char*>(const_cast<void*>(stop));
   }
-  // Carriage returns are dropped, so CR LF line ends read as LF. Most input holds none, and
-  // looking for one is far quicker than moving every byte.
+  // Carriage returns are dropped, so CR LF line ends read as LF.
   if (void* carriage_return = std::memchr(first, '\r', static_cast<std::size_t>(last - first))) {
     last = std::remove(static_cast<char*>(carriage_return), last, '\r');
   }

@@ -1,9 +1,7 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <functional>
-#include <optional>
 #include <span>
 #include <vector>
 
@@ -22,40 +20,11 @@ class TokenReader {
 
   explicit TokenReader(Source source, std::size_t block_size = std::size_t{64} * 1024);
 
-  // The next token, or nullopt once the input has ended.
-  std::optional<Token> Next();
-
   // Reads the next token into token, reusing its storage; false once the input has ended, with
-  // token left as it was. For loops that read many words and keep none.
-  bool Next(Token& token) {
-    // A word wholly inside the block, as nearly every word is, is read here, where a caller's loop
-    // takes it in without a call; a word that the block ends or cuts goes the long way.
-    const char* const bytes = block_.data();
-    std::size_t word_begin = begin_;
-    while (word_begin < end_ && IsWhitespace(bytes[word_begin])) ++word_begin;
-    std::size_t word_end = word_begin;
-    while (word_end < end_ && !IsWhitespace(bytes[word_end])) ++word_end;
-    begin_ = word_begin;
-    if (word_end == end_) return NextAcrossBlocks(token);
-    token.AssignFirstPiece(bytes + word_begin, word_end - word_begin);
-    begin_ = word_end;
-    return true;
-  }
+  // token left as it was.
+  bool Next(Token& token);
 
  private:
-  // The whitespace bytes by value: one look-up per byte is the cheapest test for the read loops.
-  static constexpr std::array<bool, 256> kWhitespaceBytes = [] {
-    std::array<bool, 256> table{};
-    for (const unsigned char byte : {'\t', '\n', '\v', '\f', '\r', ' '}) table[byte] = true;
-    return table;
-  }();
-
-  // True for tab, line feed, vertical tab, form feed, carriage return and space.
-  static bool IsWhitespace(char byte) { return kWhitespaceBytes[static_cast<unsigned char>(byte)]; }
-
-  // Next, for a word that may run past the end of the block: takes in more input as needed.
-  bool NextAcrossBlocks(Token& token);
-
   // The first position from from on whose byte is not of the kind asked for, or end_.
   std::size_t RunEnd(std::size_t from, bool whitespace) const;
 
@@ -63,8 +32,7 @@ class TokenReader {
   bool Refill();
 
   Source source_;
-  std::vector<char> block_;  // a block of input, then room for one token's bytes
-  std::size_t block_size_;   // how much of block_ input may fill
+  std::vector<char> block_;  // the latest block of input
   std::size_t begin_ = 0;    // first unread byte of block_
   std::size_t end_ = 0;      // one past the last delivered byte of block_
   bool ended_ = false;

@@ -1,16 +1,13 @@
 // Feeds the token reader arbitrary bytes, cut into arbitrary reads, and checks every token against
 // the plain splitter of console/reference_words.h, which shares no code with the reader.
 //
-// Input layout: byte 0 picks the reader's block size; byte 1 which of the reader's two ways to take
-// a token each call uses (bit i for call i, over and over: a fresh token, or one token reused for
-// every call); byte 2 how many read sizes follow; then the read sizes (used in turn, over and
-// over); then the bytes standard input delivers.
+// Input layout: byte 0 picks the reader's block size; byte 1 how many read sizes follow; then the
+// read sizes (used in turn, over and over); then the bytes standard input delivers.
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -77,11 +74,10 @@ void CheckToken(const hilo::Token& token, const std::string& word) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  constexpr std::size_t kHeader = 3;
+  constexpr std::size_t kHeader = 2;
   if (size < kHeader) return 0;
   const std::size_t block_size = 1 + data[0] % 128;
-  const std::uint8_t reuse_pattern = data[1];
-  const std::size_t size_count = 1 + data[2] % 8;
+  const std::size_t size_count = 1 + data[1] % 8;
   if (size < kHeader + size_count) return 0;
   std::vector<std::size_t> read_sizes;
   for (std::size_t i = 0; i < size_count; ++i) read_sizes.push_back(1 + data[kHeader + i]);
@@ -94,23 +90,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                            block_size);
 
   // A Ctrl+Z ends the input wherever the reads happen to cut it, and a CR is dropped wherever it
-  // falls, so the whole stream gives the words whatever the cuts.
-  // Whatever a reused token held before must not leak into the next word.
-  hilo::Token reused;
-  const auto next = [&](std::size_t call) -> std::optional<hilo::Token> {
-    if ((reuse_pattern >> (call % 8) & 1U) == 0) return reader.Next();
-    if (!reader.Next(reused)) return std::nullopt;
-    return reused;
-  };
-  std::size_t call = 0;
+  // falls, so the whole stream gives the words whatever the cuts. One token serves every read, so
+  // nothing of an earlier word may leak into a later one.
+  hilo::Token token;
   for (const std::string& word : hilo::ReferenceWords(hilo::ReferenceTextMode(stream))) {
-    const auto token = next(call++);
-    Require(token.has_value());
-    CheckToken(*token, word);
+    Require(reader.Next(token));
+    CheckToken(token, word);
     ++returned;
   }
-  // No word may appear from nowhere, and the end stays the end, either way of asking.
-  Require(!reader.Next().has_value());
-  Require(!reader.Next(reused));
+  // No word may appear from nowhere, and the end stays the end.
+  Require(!reader.Next(token));
+  Require(!reader.Next(token));
   return 0;
 }

@@ -10,14 +10,15 @@
 namespace hilo {
 namespace {
 
-// Reads every token of input delivered in the given chunks, through a reader with small blocks
-// so that words cross block boundaries; an overlong word shows as "<long>".
+// Reads every token of input delivered in the given chunks into one reused token, through a
+// reader with small blocks so that words cross block boundaries; an overlong word shows as "<long>".
 std::vector<std::string> TokensOf(std::vector<std::string> chunks, std::size_t block_size = 4) {
   FakePort port(std::move(chunks));
   TokenReader reader([&port](std::span<char> buffer) { return port.Read(buffer); }, block_size);
   std::vector<std::string> tokens;
-  while (const auto token = reader.Next()) {
-    tokens.emplace_back(token->too_long() ? "<long>" : std::string(token->bytes()));
+  Token token;
+  while (reader.Next(token)) {
+    tokens.emplace_back(token.too_long() ? "<long>" : std::string(token.bytes()));
   }
   return tokens;
 }
@@ -84,21 +85,6 @@ TEST(TokenReaderTest, WordsOverNinetyNineBytesAreOneTokenThatMatchesNothing) {
             (Tokens{"<long>", "n"}));
 }
 
-TEST(TokenReaderTest, AReusedTokenHoldsOnlyTheLatestWord) {
-  FakePort port({std::string(120, 'x') + " y hard\n"});
-  TokenReader reader([&port](std::span<char> buffer) { return port.Read(buffer); }, 16);
-  Token token;
-  ASSERT_TRUE(reader.Next(token));
-  EXPECT_TRUE(token.too_long());
-  ASSERT_TRUE(reader.Next(token));
-  EXPECT_TRUE(token.Is("y"));
-  ASSERT_TRUE(reader.Next(token));
-  EXPECT_TRUE(token.Is("hard"));
-  // At the end of the input the last word stays in place.
-  EXPECT_FALSE(reader.Next(token));
-  EXPECT_TRUE(token.Is("hard"));
-}
-
 TEST(TokenTest, PiecesAreKeptUpToNinetyNineBytes) {
   const struct {
     std::vector<std::size_t> pieces;  // sizes of the pieces appended, in order
@@ -119,24 +105,6 @@ TEST(TokenTest, PiecesAreKeptUpToNinetyNineBytes) {
     }
     EXPECT_EQ(token.bytes(), appended.substr(0, c.kept)) << c.pieces.size() << " pieces";
     EXPECT_EQ(token.too_long(), c.too_long) << c.pieces.size() << " pieces";
-  }
-}
-
-TEST(TokenTest, AFirstPieceKeepsOnlyItsOwnBytes) {
-  // The source is read a whole token's worth ahead: what lies past the piece must not show.
-  const std::string source = "hard" + std::string(200, 'z');
-  const struct {
-    std::size_t size;
-    std::size_t kept;
-    bool too_long;
-  } cases[] = {{1, 1, false}, {4, 4, false}, {99, 99, false}, {100, 99, true}, {204, 99, true}};
-  for (const auto& c : cases) {
-    Token token;
-    token.Append("old");
-    token.AssignFirstPiece(source.data(), c.size);
-    EXPECT_EQ(token.bytes(), source.substr(0, c.kept)) << c.size;
-    EXPECT_EQ(token.too_long(), c.too_long) << c.size;
-    EXPECT_EQ(token.Is("hard"), c.size == 4) << c.size;
   }
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "console/fake_port.h"
+#include "e2e/expected_text.h"
 #include "game/texts.h"
 #include "rules/scripted_clock.h"
 
@@ -13,29 +14,6 @@ namespace hilo {
 namespace {
 
 using State = GameFlow::State;
-
-// Compares two outputs, reporting only where they part and what follows, not both whole games.
-testing::AssertionResult SameText(const char* actual_expr, const char* expected_expr,
-                                  const std::string& actual, const std::string& expected) {
-  if (actual == expected) return testing::AssertionSuccess();
-  std::size_t at = 0;
-  while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) ++at;
-  const std::size_t from = at < 40 ? 0 : at - 40;
-  return testing::AssertionFailure()
-         << actual_expr << " and " << expected_expr << " part at byte " << at
-         << "\n  actual:   " << testing::PrintToString(actual.substr(from, 120))
-         << "\n  expected: " << testing::PrintToString(expected.substr(from, 120));
-}
-
-// A text with its placeholders filled, as the console writes it.
-std::string Fill(std::string_view text, std::initializer_list<Console::Value> values = {}) {
-  FakePort port;
-  {
-    Console console(port);
-    console.Write(text, values);
-  }
-  return port.output();
-}
 
 std::string Introduction() {
   return std::string(texts::kIntroductionGuess) + std::string(texts::kIntroductionHowToAnswer) +

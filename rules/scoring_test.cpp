@@ -18,9 +18,7 @@ TEST(DifficultyTest, KeywordsAreExactAndNamesKeepTheirSpelling) {
     std::optional<Difficulty> difficulty;
     std::string_view display_name;
   } cases[] = {
-      {"hard", Difficulty::kHard, "Hard"},
       {"nomal", Difficulty::kNormal, "Nomal"},
-      {"easy", Difficulty::kEasy, "Easy"},
       {"beginner", Difficulty::kBeginner, "Beginnger"},
       {"Hard", std::nullopt, ""},
       {"normal", std::nullopt, ""},

@@ -1,4 +1,4 @@
-#include "console/key_press.h"
+#include "console/key_press_posix.h"
 
 #include <cstddef>
 

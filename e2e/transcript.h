@@ -3,8 +3,8 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
-#include <variant>
 
+#include "console/console.h"
 #include "rules/scoring.h"
 
 namespace hilo::e2e {
@@ -13,8 +13,7 @@ namespace hilo::e2e {
 class Transcript {
  public:
   // Appends text with each "%d" and "%s" filled, in order, from values.
-  Transcript& Say(std::string_view text,
-                  std::initializer_list<std::variant<int, std::string_view>> values = {});
+  Transcript& Say(std::string_view text, std::initializer_list<Console::Value> values = {});
 
   // Appends the introduction and the first difficulty prompt.
   Transcript& Start();

@@ -2,8 +2,6 @@
 // word the game cannot use, or a clean end with status 0), and nothing typed after it is lost.
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -12,39 +10,20 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 
-#include "app/hilo_process.h"
-#include "app/transcript.h"
+#include "e2e/e2e.h"
+#include "e2e/transcript.h"
 #include "game/texts.h"
-#include "rules/card.h"
-#include "rules/card_draw.h"
 
 namespace hilo::e2e {
 namespace {
-
-// Every draw under the stopped clock gives this card.
-std::string_view StoppedCard() { return CardLabel(*CardForSecond(kStoppedSecond)); }
 
 // The bytes of a literal, NULs included.
 template <std::size_t N>
 std::string Bytes(const char (&literal)[N]) {
   return std::string(literal, N - 1);
 }
-
-// Compares screens, reporting where they part rather than both whole.
-testing::AssertionResult SameScreen(const std::string& actual, const std::string& expected) {
-  if (actual == expected) return testing::AssertionSuccess();
-  const auto parted = std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
-  const auto at = static_cast<std::size_t>(parted.first - actual.begin());
-  const std::size_t from = at < 40 ? 0 : at - 40;
-  return testing::AssertionFailure()
-         << "the screens part at byte " << at << " of " << actual.size() << " (expected "
-         << expected.size() << ")\n  actual:   " << testing::PrintToString(actual.substr(from, 120))
-         << "\n  expected: " << testing::PrintToString(expected.substr(from, 120));
-}
-
-// True when status says the game ended by itself with status 0.
-bool EndedNormally(int status) { return WIFEXITED(status) && WEXITSTATUS(status) == 0; }
 
 // The game on two pipes: the test types into one and reads the screen from the other.
 class PipedGame {
@@ -150,7 +129,7 @@ TEST(HiloBadInputTest, StrangeBytesAreWordsLikeAnyOtherAndTheGameGoesOn) {
     PipedGame game;
     game.Type(c.input);
     const auto [screen, status] = game.Finish();
-    EXPECT_TRUE(SameScreen(screen, c.expected.text()));
+    EXPECT_PRED_FORMAT2(SameText, screen, c.expected.text());
     ASSERT_TRUE(status);
     EXPECT_TRUE(EndedNormally(*status)) << *status;
   }
@@ -175,7 +154,7 @@ TEST(HiloBadInputTest, AMillionWordsOnOneLineAreAMillionReasksAndTheNextWordStil
   expected.Start().Say(texts::kAskQuit);
   for (std::size_t i = 0; i < kWords; ++i) expected.Say(texts::kAskQuitAgain);
   expected.Say(texts::kPressKeyToFinish);
-  EXPECT_TRUE(SameScreen(screen, expected.text()));
+  EXPECT_PRED_FORMAT2(SameText, screen, expected.text());
   ASSERT_TRUE(status);
   EXPECT_TRUE(EndedNormally(*status)) << *status;
 }
@@ -196,12 +175,13 @@ std::optional<long> PeakMemoryAfterOneWord(std::size_t length) {
   const auto peak = PeakMemoryKiB(game.pid());
   game.Type("finish\ny\n");
   const auto [screen, status] = game.Finish();
-  EXPECT_TRUE(SameScreen(screen, Transcript()
-                                     .Start()
-                                     .Say(texts::kSelectDifficultyAgain)
-                                     .Say(texts::kAskQuit)
-                                     .Say(texts::kPressKeyToFinish)
-                                     .text()));
+  EXPECT_PRED_FORMAT2(SameText, screen,
+                      Transcript()
+                          .Start()
+                          .Say(texts::kSelectDifficultyAgain)
+                          .Say(texts::kAskQuit)
+                          .Say(texts::kPressKeyToFinish)
+                          .text());
   EXPECT_TRUE(status && EndedNormally(*status));
   return peak;
 }
@@ -217,39 +197,6 @@ TEST(HiloBadInputTest, AHundredMegabyteWordIsOneReaskAndTakesNoMoreMemoryThanASh
   // The word streams through a fixed block: a few pages of slack, never a share of its size.
   EXPECT_LE(static_cast<double>(*long_word), 1.1 * static_cast<double>(*short_word))
       << *long_word << " KiB against " << *short_word << " KiB for a one-letter word";
-}
-
-TEST(HiloBadInputTest, SignalsThatDoNotEndTheGameLeaveItsReadGoingOn) {
-  const struct {
-    const char* name;
-    int signal;
-  } cases[] = {
-      {"stopped and continued", SIGSTOP},
-      {"continued without a stop", SIGCONT},
-      {"window resized", SIGWINCH},
-      {"a child changed state", SIGCHLD},
-      {"urgent data", SIGURG},
-  };
-  const std::string expected_screen =
-      Transcript().Start().Say(texts::kAskQuit).Say(texts::kPressKeyToFinish).text();
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    PipedGame game;
-    ASSERT_TRUE(game.WaitFor(texts::kSelectDifficulty));
-    // The prompt is out, so the game is reading, or about to: the signal meets its read.
-    kill(game.pid(), c.signal);
-    if (c.signal == SIGSTOP) {
-      int status = 0;
-      ASSERT_EQ(waitpid(game.pid(), &status, WUNTRACED), game.pid());
-      ASSERT_TRUE(WIFSTOPPED(status));
-      kill(game.pid(), SIGCONT);
-    }
-    game.Type("finish\ny\n");
-    const auto [screen, status] = game.Finish();
-    EXPECT_TRUE(SameScreen(screen, expected_screen));
-    ASSERT_TRUE(status);
-    EXPECT_TRUE(EndedNormally(*status)) << *status;
-  }
 }
 
 }  // namespace

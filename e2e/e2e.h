@@ -8,6 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "console/fd_io_posix.h"
+#include "e2e/expected_text.h"
+
 // Starting the built game as a separate process and talking to it, for the end-to-end tests.
 namespace hilo::e2e {
 
@@ -50,8 +53,11 @@ bool ReadUntil(int fd, std::string& out, std::string_view marker, std::size_t fr
 // Reads fd to its end.
 std::string ReadToEnd(int fd);
 
-// Writes all of bytes to fd.
-void WriteAll(int fd, std::string_view bytes);
+// The card of every draw under the stopped clock, so every answer meets an equal card.
+std::string_view StoppedCard();
+
+// True when status says the game ended by itself with status 0.
+bool EndedNormally(int status);
 
 // An open descriptor, closed when it goes.
 class Fd {

@@ -1,4 +1,4 @@
-#include "console/output_encoding.h"
+#include "console/output_encoding_posix.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "app/hilo_process.h"
+#include "e2e/e2e.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -15,6 +15,9 @@
 #include <csignal>
 #include <cstdlib>
 #include <stdexcept>
+
+#include "rules/card.h"
+#include "rules/card_draw.h"
 
 // Not every C library declares it.
 extern char** environ;  // NOLINT(readability-redundant-declaration)
@@ -176,14 +179,9 @@ std::string ReadToEnd(int fd) {
   return out;
 }
 
-void WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t count = write(fd, bytes.data(), bytes.size());
-    if (count < 0 && errno == EINTR) continue;
-    if (count <= 0) Fail("write to the game failed");
-    bytes.remove_prefix(static_cast<std::size_t>(count));
-  }
-}
+std::string_view StoppedCard() { return CardLabel(*CardForSecond(kStoppedSecond)); }
+
+bool EndedNormally(int status) { return WIFEXITED(status) && WEXITSTATUS(status) == 0; }
 
 Fd& Fd::operator=(Fd&& other) noexcept {
   if (this != &other) {

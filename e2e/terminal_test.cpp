@@ -14,7 +14,7 @@
 #include <string>
 #include <thread>
 
-#include "app/hilo_process.h"
+#include "e2e/e2e.h"
 
 namespace hilo::e2e {
 namespace {
@@ -118,9 +118,6 @@ pid_t StartOnTerminal(const PseudoTerminal& terminal, int input_fd = kControllin
                     .terminal = terminal.path(),
                     .ignored_signals = std::move(ignored_signals)});
 }
-
-// True when status says the game ended by itself with status 0.
-bool EndedNormally(int status) { return WIFEXITED(status) && WEXITSTATUS(status) == 0; }
 
 // A file holding text, removed when it goes.
 class TextFile {

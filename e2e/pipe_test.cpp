@@ -3,24 +3,18 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <iconv.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
-#include "app/hilo_process.h"
-#include "app/transcript.h"
+#include "e2e/e2e.h"
+#include "e2e/transcript.h"
 #include "game/texts.h"
-#include "rules/card.h"
-#include "rules/card_draw.h"
 
 namespace hilo::e2e {
 namespace {
-
-// Every draw under the stopped clock gives this card, so every answer meets an equal card.
-std::string_view StoppedCard() { return CardLabel(*CardForSecond(kStoppedSecond)); }
 
 // How a game run on given input ended.
 struct Finished {
@@ -50,9 +44,6 @@ Finished RunOnInput(std::string_view input, std::string_view locale = "C.UTF-8",
   finished.status = WaitForExit(pid).value_or(-1);
   return finished;
 }
-
-// True when status says the game ended by itself with status 0.
-bool EndedNormally(int status) { return WIFEXITED(status) && WEXITSTATUS(status) == 0; }
 
 TEST(HiloThroughPipesTest, PlaysAWholeScriptedGameByteForByte) {
   const std::string long_word(150, 'h');

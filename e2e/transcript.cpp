@@ -1,27 +1,12 @@
-#include "app/transcript.h"
+#include "e2e/transcript.h"
 
+#include "e2e/expected_text.h"
 #include "game/texts.h"
 
 namespace hilo::e2e {
 
-Transcript& Transcript::Say(std::string_view text,
-                            std::initializer_list<std::variant<int, std::string_view>> values) {
-  const auto* value = values.begin();
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const bool placeholder = text[i] == '%' && i + 1 < text.size() &&
-                             (text[i + 1] == 'd' || text[i + 1] == 's') && value != values.end();
-    if (!placeholder) {
-      text_ += text[i];
-      continue;
-    }
-    if (const int* number = std::get_if<int>(value)) {
-      text_ += std::to_string(*number);
-    } else {
-      text_ += std::get<std::string_view>(*value);
-    }
-    ++value;
-    ++i;
-  }
+Transcript& Transcript::Say(std::string_view text, std::initializer_list<Console::Value> values) {
+  text_ += Fill(text, values);
   return *this;
 }
 
