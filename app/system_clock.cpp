@@ -5,11 +5,6 @@
 
 namespace hilo {
 
-std::int64_t SystemClock::NowSeconds() {
-  const auto since_epoch = std::chrono::system_clock::now().time_since_epoch();
-  return std::chrono::floor<std::chrono::seconds>(since_epoch).count();
-}
-
 void SystemClock::SleepUntilNextSecond() {
   const auto now = std::chrono::system_clock::now();
   const auto next_second = std::chrono::floor<std::chrono::seconds>(now) + std::chrono::seconds(1);

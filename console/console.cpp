@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <iterator>
+#include <new>
 
 namespace hilo {
 namespace {
@@ -63,7 +64,13 @@ Console::Console(ConsolePort& port)
         return port_.Read(buffer);
       }) {}
 
-Console::~Console() { Flush(); }
+Console::~Console() {
+  // Hands on what it can: a port that runs out of memory converting it loses only that output.
+  try {
+    Flush();
+  } catch (const std::bad_alloc&) {
+  }
+}
 
 void Console::Write(std::string_view text, std::initializer_list<Value> values) {
   AppendFilled(text, values);

@@ -23,6 +23,7 @@ class Console {
   using Value = std::variant<std::int32_t, std::string_view>;
 
   explicit Console(ConsolePort& port);
+  // Hands on the output it still holds, as far as memory allows; never throws.
   ~Console();
   Console(const Console&) = delete;
   Console& operator=(const Console&) = delete;

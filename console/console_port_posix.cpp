@@ -42,11 +42,7 @@ class PosixConsolePort final : public ConsolePort {
 
   void Write(std::string_view texts) override {
     if (!texts.empty()) last_byte_ = texts.back();
-    if (!encoder_.converts()) {
-      WriteAll(STDOUT_FILENO, texts);
-      return;
-    }
-    WriteAll(STDOUT_FILENO, encoder_.Encode(texts));
+    encoder_.Encode(texts, [](std::string_view bytes) { WriteAll(STDOUT_FILENO, bytes); });
   }
 
   bool WritesToTerminal() const override { return writes_to_terminal_; }

@@ -38,7 +38,37 @@ bool IsOneOf(const std::string& name, const auto& names) {
   return std::find(names.begin(), names.end(), name) != names.end();
 }
 
+// How many bytes the UTF-8 character at the start of bytes takes; 1 for a byte that begins no
+// whole character, so that the bytes after it are looked at afresh.
+std::size_t CharacterBytes(std::string_view bytes) {
+  const auto lead = static_cast<unsigned char>(bytes.front());
+  const std::size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                             : lead >= 0xE0 && lead <= 0xEF ? 3
+                             : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                            : 1;
+  if (length > bytes.size()) return 1;
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((static_cast<unsigned char>(bytes[i]) & 0xC0) != 0x80) return 1;
+  }
+  return length;
+}
+
 }  // namespace
+
+bool OutputEncoder::Chunk::HandOn() {
+  const auto used = static_cast<std::size_t>(at_ - bytes_);
+  at_ = bytes_;
+  left_ = sizeof bytes_;
+  if (used == 0) return false;
+  write_(std::string_view(bytes_, used));
+  return true;
+}
+
+void OutputEncoder::Chunk::Put(char byte) {
+  if (left_ == 0) HandOn();
+  *at_++ = byte;
+  --left_;
+}
 
 std::optional<std::string> ChooseOutputEncoding(std::string_view codeset) {
   const std::string simple = Simplified(codeset);
@@ -55,36 +85,43 @@ OutputEncoder::~OutputEncoder() {
   if (converts()) iconv_close(converter_);
 }
 
-std::string OutputEncoder::Encode(std::string_view text) {
-  if (!converts()) return std::string(text);
-  std::string converted(text.size() + 16, '\0');
+void OutputEncoder::Encode(std::string_view text, const Sink& write) {
+  if (!converts()) {
+    write(text);
+    return;
+  }
   char* in = const_cast<char*>(text.data());
   std::size_t in_left = text.size();
-  std::size_t used = 0;
-  bool failed = false;
-  // The second pass, with no input, closes a stateful encoding's shift sequence.
+  Chunk out(write);
+  // The last pass, with no input, closes a stateful encoding's shift sequence.
   for (bool closing = false;;) {
-    char* out = converted.data() + used;
-    std::size_t out_left = converted.size() - used;
-    const std::size_t result = closing ? iconv(converter_, nullptr, nullptr, &out, &out_left)
-                                       : iconv(converter_, &in, &in_left, &out, &out_left);
-    used = converted.size() - out_left;
-    if (result == kIconvError && errno == E2BIG) {
-      converted.resize(converted.size() * 2);
-      continue;
+    const std::size_t result = closing ? iconv(converter_, nullptr, nullptr, out.at(), out.left())
+                                       : iconv(converter_, &in, &in_left, out.at(), out.left());
+    if (result != kIconvError) {
+      if (closing) break;
+      closing = true;
+    } else if (errno == E2BIG) {
+      if (!out.HandOn()) break;  // not even one character fits an empty chunk
+    } else {
+      // A character the target cannot show, or bytes that are no character: "?" stands in for
+      // it, in the initial shift state, and the rest of the text goes on as it would have.
+      ShiftBack(out);
+      out.Put('?');
+      const std::size_t skipped = std::min(in_left, CharacterBytes({in, in_left}));
+      in += skipped;
+      in_left -= skipped;
     }
-    if (result == kIconvError) {
-      failed = true;
-      break;
-    }
-    if (closing) break;
-    closing = true;
   }
+  out.HandOn();
   // The next text starts from the initial shift state, whatever became of this one.
   iconv(converter_, nullptr, nullptr, nullptr, nullptr);
-  if (failed) return std::string(text);
-  converted.resize(used);
-  return converted;
+}
+
+void OutputEncoder::ShiftBack(Chunk& out) {
+  while (iconv(converter_, nullptr, nullptr, out.at(), out.left()) == kIconvError &&
+         errno == E2BIG) {
+    if (!out.HandOn()) return;
+  }
 }
 
 }  // namespace hilo

@@ -5,6 +5,16 @@
 namespace hilo {
 namespace {
 
+// Everything the encoder writes for text, and how many pieces it came in.
+std::string Encoded(OutputEncoder& encoder, std::string_view text, int* pieces = nullptr) {
+  std::string written;
+  encoder.Encode(text, [&](std::string_view bytes) {
+    written.append(bytes);
+    if (pieces != nullptr) ++*pieces;
+  });
+  return written;
+}
+
 TEST(ChooseOutputEncodingTest, PicksTheCharacterSetFromTheLocaleCodeset) {
   const struct {
     std::string_view codeset;
@@ -29,7 +39,7 @@ TEST(ChooseOutputEncodingTest, PicksTheCharacterSetFromTheLocaleCodeset) {
   }
 }
 
-TEST(OutputEncoderTest, ConvertsWholeTextsOrPassesThemThroughUntouched) {
+TEST(OutputEncoderTest, ConvertsTextsWithAQuestionMarkForWhatCannotBeShown) {
   const struct {
     std::optional<std::string> target;
     std::string_view text;
@@ -45,16 +55,23 @@ TEST(OutputEncoderTest, ConvertsWholeTextsOrPassesThemThroughUntouched) {
       // A stateful encoding shifts back to ASCII at the end of every text.
       {"ISO-2022-JP", "予", "\x1b$B\x4d\x3d\x1b(B"},
       {"ISO-8859-1", "caf\xc3\xa9\n", "caf\xe9\n"},
-      // What the target cannot show goes out as UTF-8 whole, never half converted.
-      {"ISO-8859-1", "caf\xc3\xa9 予", "caf\xc3\xa9 予"},
-      {"CP932", "bad \xff byte", "bad \xff byte"},
-      {"CP932", "cut \xe4\xba", "cut \xe4\xba"},
+      // One character the target cannot show costs only that character; no C1 control byte
+      // (0x80..0x9F) of UTF-8 ever reaches an 8-bit character set.
+      {"ISO-8859-1", "caf\xc3\xa9 予 \"h\"\n", "caf\xe9 ? \"h\"\n"},
+      {"ISO-8859-1", "、h。l", "?h?l"},
+      {"EUC-KR", "\"h\"をé", "\"h\"\xaa\xf2?"},
+      {"ISO-2022-JP", "予é予", "\x1b$B\x4d\x3d\x1b(B?\x1b$B\x4d\x3d\x1b(B"},
+      // So do bytes that are no UTF-8 character: a lone byte, each byte of a cut character, and
+      // a surrogate, shaped like a character.
+      {"CP932", "bad \xff byte", "bad ? byte"},
+      {"CP932", "cut \xe4\xba", "cut ??"},
+      {"ISO-8859-1", "\xed\xa0\x80h", "?h"},
       {"NO-SUCH-CHARSET", "予\n", "予\n"},
       {std::nullopt, "予\n", "予\n"},
   };
   for (const auto& c : cases) {
     OutputEncoder encoder(c.target);
-    EXPECT_EQ(encoder.Encode(c.text), c.written) << c.target.value_or("none") << ": " << c.text;
+    EXPECT_EQ(Encoded(encoder, c.text), c.written) << c.target.value_or("none") << ": " << c.text;
   }
 }
 
@@ -66,20 +83,35 @@ TEST(OutputEncoderTest, KnowsWhetherItConverts) {
 
 TEST(OutputEncoderTest, ATextThatFailsDoesNotSpoilTheNext) {
   OutputEncoder encoder(std::string("ISO-2022-JP"));
-  EXPECT_EQ(encoder.Encode("予"), "\x1b$B\x4d\x3d\x1b(B");
-  EXPECT_EQ(encoder.Encode("予\xff"), "予\xff");
-  EXPECT_EQ(encoder.Encode("a予"), "a\x1b$B\x4d\x3d\x1b(B");
+  EXPECT_EQ(Encoded(encoder, "予"), "\x1b$B\x4d\x3d\x1b(B");
+  EXPECT_EQ(Encoded(encoder, "予\xff"), "\x1b$B\x4d\x3d\x1b(B?");
+  EXPECT_EQ(Encoded(encoder, "a予"), "a\x1b$B\x4d\x3d\x1b(B");
 }
 
-TEST(OutputEncoderTest, ALongTextIsConvertedWhole) {
-  std::string text;
-  std::string written;
-  for (int i = 0; i < 10000; ++i) {
-    text += "表 ";
-    written += "\x95\x5c ";
+TEST(OutputEncoderTest, ALongTextIsConvertedWholeInPiecesAndTheSameAsItsPartsOneByOne) {
+  const struct {
+    std::string target;
+    std::string_view part;
+    std::string_view written;
+  } cases[] = {
+      {"CP932", "表 ", "\x95\x5c "},
+      {"ISO-8859-1", "é予", "\xe9?"},
+  };
+  for (const auto& c : cases) {
+    std::string text;
+    std::string written;
+    for (int i = 0; i < 10000; ++i) {
+      text += c.part;
+      written += c.written;
+    }
+    OutputEncoder encoder(c.target);
+    int pieces = 0;
+    EXPECT_EQ(Encoded(encoder, text, &pieces), written) << c.target;
+    EXPECT_GT(pieces, 1) << c.target;
+    std::string one_by_one;
+    for (int i = 0; i < 10000; ++i) one_by_one += Encoded(encoder, c.part);
+    EXPECT_EQ(one_by_one, written) << c.target;
   }
-  OutputEncoder encoder(std::string("CP932"));
-  EXPECT_EQ(encoder.Encode(text), written);
 }
 
 }  // namespace

@@ -14,8 +14,8 @@ class TerminalKeyboard {
   TerminalKeyboard& operator=(const TerminalKeyboard&) = delete;
 
   // Waits for one key press, without echo or Enter, and consumes every byte of that key. The
-  // terminal's settings are restored on return, and also before a terminating signal that
-  // arrives meanwhile ends the process.
+  // terminal's settings are restored on return, while job control stops the game, and before any
+  // signal that ends the process meanwhile does so.
   void WaitKey();
 
  private:

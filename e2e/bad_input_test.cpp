@@ -2,6 +2,9 @@
 // word the game cannot use, or a clean end with status 0), and nothing typed after it is lost.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -197,6 +200,85 @@ TEST(HiloBadInputTest, AHundredMegabyteWordIsOneReaskAndTakesNoMoreMemoryThanASh
   // The word streams through a fixed block: a few pages of slack, never a share of its size.
   EXPECT_LE(static_cast<double>(*long_word), 1.1 * static_cast<double>(*short_word))
       << *long_word << " KiB against " << *short_word << " KiB for a one-letter word";
+}
+
+}  // namespace
+}  // namespace hilo::e2e
+
+namespace hilo::e2e {
+namespace {
+
+// True when this test, and so the game built alongside it, runs under AddressSanitizer, whose
+// allocator reports running out of memory itself.
+constexpr bool kUnderAddressSanitizer =
+#if defined(__SANITIZE_ADDRESS__)
+    true;
+#elif defined(__has_feature)
+    __has_feature(address_sanitizer);
+#else
+    false;
+#endif
+
+// How much address space the process has mapped now, in bytes, from /proc; 0 if unknown.
+rlim_t AddressSpaceBytes(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.starts_with("VmSize:")) return static_cast<rlim_t>(std::stol(line.substr(7))) * 1024;
+  }
+  return 0;
+}
+
+TEST(HiloBadInputTest, OutOfMemoryTheGameHandsOnItsOutputSaysSoOnceAndExitsWithStatus1) {
+  if (kUnderAddressSanitizer) GTEST_SKIP() << "the sanitizer's allocator reports it instead";
+  // Written by hand: the re-ask at the choice of difficulty.
+  constexpr std::string_view kReask =
+      "\n\n\"hard\", \"nomal\", \"easy\" or \"beginner\"\n\nSelect dificulty>";
+  constexpr std::string_view kPrompt = "\n\n\nSelect difficulty>";
+  Pipe in = MakePipe();
+  Pipe out = MakePipe();
+  Pipe err = MakePipe();
+  const pid_t pid = StartHilo({.environment = GameEnvironment("C.UTF-8"),
+                               .input = in.read.get(),
+                               .output = out.write.get(),
+                               .errors = err.write.get()});
+  in.read.Close();
+  out.write.Close();
+  err.write.Close();
+  std::string screen;
+  ASSERT_TRUE(ReadUntil(out.read.get(), screen, kPrompt)) << screen;
+  // As a small ulimit -v would: the game, waiting for a word, gets little more address space than
+  // it has, far less than the re-asks to a flood of wrong words gather before they are handed on.
+  const rlim_t now = AddressSpaceBytes(pid);
+  ASSERT_GT(now, 0u);
+  const rlim_t limit = now + rlim_t{64} * 1024;
+  const rlimit small = {limit, limit};
+  ASSERT_EQ(prlimit(pid, RLIMIT_AS, &small, nullptr), 0);
+
+  // A writer of its own, since the game's output must be read meanwhile.
+  std::thread flood([input = in.write.Release()] {
+    const std::string words(std::size_t{1} << 16, '\n');
+    std::string line = words;
+    for (std::size_t i = 0; i < line.size(); i += 2) line[i] = 'x';
+    // Two hundred thousand wrong words; the writes stop failing quietly once the game has gone.
+    for (int i = 0; i < 6; ++i) {
+      if (write(input, line.data(), line.size()) < 0) break;
+    }
+    close(input);
+  });
+  screen += ReadToEnd(out.read.get());
+  flood.join();
+  const std::string errors = ReadToEnd(err.read.get());
+  const auto status = WaitForExit(pid);
+
+  ASSERT_TRUE(status);
+  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 1) << *status;
+  EXPECT_EQ(errors, "hilo: out of memory\n");
+  // What the game held is handed on whole: re-asks, and no part of one.
+  const std::size_t reasks_from = screen.find(kPrompt) + kPrompt.size();
+  const std::string_view reasks = std::string_view(screen).substr(reasks_from);
+  EXPECT_GT(reasks.size(), kReask.size());
+  EXPECT_EQ(reasks.size() % kReask.size(), 0u);
+  EXPECT_TRUE(reasks.ends_with(kReask));
 }
 
 }  // namespace

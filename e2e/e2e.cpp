@@ -14,6 +14,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 
 #include "rules/card.h"
@@ -76,8 +77,63 @@ bool ReadMore(int fd, std::string& out, std::chrono::steady_clock::time_point de
 // Ends the test that called with an error.
 [[noreturn]] void Fail(const char* what) { throw std::runtime_error(what); }
 
+// Stands in for a job-control shell that leads the session: the calling process forks, the game
+// goes on in the child, in a process group of its own in the terminal's foreground or background,
+// and the shell writes the game's id to report, waits for it and ends just as the game ended.
+void ForkGameAsJob(Job job, int terminal, int report) {
+  const pid_t game = fork();
+  if (game < 0) _exit(125);
+  if (game == 0) {
+    setpgid(0, 0);
+    if (job == Job::kForeground) {
+      // Still in the background, a process takes the terminal only with SIGTTOU held back.
+      sigset_t tty_output;
+      sigemptyset(&tty_output);
+      sigaddset(&tty_output, SIGTTOU);
+      sigprocmask(SIG_BLOCK, &tty_output, nullptr);
+      if (tcsetpgrp(terminal, getpid()) != 0) _exit(126);
+    }
+    return;
+  }
+  setpgid(game, game);
+  // The shell keeps nothing of the test's open: a pipe end held here would never end.
+  for (int fd = 3; fd < 1024; ++fd) {
+    if (fd != report && fd != terminal) close(fd);
+  }
+  const ssize_t written = write(report, &game, sizeof game);
+  close(report);
+  int status = 0;
+  while (written == sizeof game && waitpid(game, &status, 0) < 0) {
+    if (errno != EINTR) _exit(125);
+  }
+  if (written != sizeof game) _exit(125);
+  if (WIFEXITED(status)) _exit(WEXITSTATUS(status));
+  const int signal = WTERMSIG(status);
+  struct sigaction default_action = {};
+  default_action.sa_handler = SIG_DFL;
+  sigaction(signal, &default_action, nullptr);
+  sigset_t none;
+  sigemptyset(&none);
+  sigprocmask(SIG_SETMASK, &none, nullptr);
+  kill(getpid(), signal);
+  _exit(125);
+}
+
+// Removes what libfaketime left in /dev/shm for a game that has ended. It removes its own shared
+// memory when the game ends by itself, but not when a signal ends it, and not every version of it
+// knows FAKETIME_DISABLE_SHM.
+void RemoveSharedMemoryLeftBy(pid_t pid) {
+  std::error_code ignored;
+  for (const std::string& name : SharedMemoryLeftBy(pid))
+    std::filesystem::remove(std::filesystem::path("/dev/shm") / name, ignored);
+}
+
 // Between fork and exec only async-signal-safe calls: everything is prepared beforehand.
-[[noreturn]] void BecomeHilo(const Launch& launch, char* const* argv, char* const* envp) {
+[[noreturn]] void BecomeHilo(const Launch& launch, char* const* argv, char* const* envp,
+                             int report) {
+  // A game ended by SIGQUIT must not leave a core file behind, nor its stand-in shell.
+  const rlimit no_core = {0, 0};
+  setrlimit(RLIMIT_CORE, &no_core);
   // A session of its own: without a terminal given, the game has no controlling terminal, even
   // when the tests run in one, so its key wait returns at once.
   setsid();
@@ -85,6 +141,7 @@ bool ReadMore(int fd, std::string& out, std::chrono::steady_clock::time_point de
   if (!launch.terminal.empty()) {
     terminal = open(launch.terminal.c_str(), O_RDWR);
     if (terminal < 0 || ioctl(terminal, TIOCSCTTY, 0) != 0) _exit(126);
+    if (launch.job != Job::kNone) ForkGameAsJob(launch.job, terminal, report);
   }
   const int wanted[3] = {launch.input, launch.output, launch.errors};
   // Move the sources above the standard numbers first, so no dup2 overwrites a later source.
@@ -107,11 +164,24 @@ bool ReadMore(int fd, std::string& out, std::chrono::steady_clock::time_point de
   sigprocmask(SIG_SETMASK, &none, nullptr);
   for (const int signal : {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGPIPE}) std::signal(signal, SIG_DFL);
   for (const int signal : launch.ignored_signals) std::signal(signal, SIG_IGN);
-  // A game ended by SIGQUIT must not leave a core file behind.
-  const rlimit no_core = {0, 0};
-  setrlimit(RLIMIT_CORE, &no_core);
   execve(argv[0], argv, envp);
   _exit(127);
+}
+
+// Starts the game, or its stand-in shell, which then writes the game's id to report.
+pid_t Spawn(const Launch& launch, int report) {
+  std::vector<char*> envp;
+  for (const std::string& entry : launch.environment)
+    envp.push_back(const_cast<char*>(entry.c_str()));
+  envp.push_back(nullptr);
+  char path[] = HILO_PATH;
+  char* const argv[] = {path, nullptr};
+  // A game that has stopped reading must not end the test that writes to it.
+  std::signal(SIGPIPE, SIG_IGN);
+  const pid_t pid = fork();
+  if (pid < 0) Fail("fork failed");
+  if (pid == 0) BecomeHilo(launch, argv, envp.data(), report);
+  return pid;
 }
 
 }  // namespace
@@ -128,24 +198,60 @@ std::vector<std::string> GameEnvironment(std::string_view locale,
     // A stopped clock: every card the game draws is the card of kStoppedSecond.
     environment.emplace_back("FAKETIME=2026-01-01 00:00:01");
     environment.emplace_back("LD_PRELOAD=" HILO_FAKETIME_LIBRARY);
+    // libfaketime then makes no shared memory, which it would leave in /dev/shm behind a game a
+    // signal ends, and which can deadlock a sanitized game as it starts. Older versions ignore
+    // it; the wait for a game removes what they leave.
+    environment.emplace_back("FAKETIME_DISABLE_SHM=1");
   }
-  environment.insert(environment.end(), extra.begin(), extra.end());
+  for (const std::string& entry : extra) {
+    const std::size_t equals = entry.find('=');
+    const std::string_view name = std::string_view(entry).substr(0, equals + 1);
+    if (equals != std::string::npos)
+      std::erase_if(environment, [name](const std::string& old) { return old.starts_with(name); });
+    environment.push_back(entry);
+  }
   return environment;
 }
 
 pid_t StartHilo(const Launch& launch) {
-  std::vector<char*> envp;
-  for (const std::string& entry : launch.environment)
-    envp.push_back(const_cast<char*>(entry.c_str()));
-  envp.push_back(nullptr);
-  char path[] = HILO_PATH;
-  char* const argv[] = {path, nullptr};
-  // A game that has stopped reading must not end the test that writes to it.
-  std::signal(SIGPIPE, SIG_IGN);
-  const pid_t pid = fork();
-  if (pid < 0) Fail("fork failed");
-  if (pid == 0) BecomeHilo(launch, argv, envp.data());
-  return pid;
+  Launch alone = launch;
+  alone.job = Job::kNone;
+  return Spawn(alone, -1);
+}
+
+JobProcesses StartHiloAsJob(const Launch& launch) {
+  if (launch.job == Job::kNone || launch.terminal.empty()) Fail("a job needs a terminal");
+  Pipe report = MakePipe();
+  const pid_t shell = Spawn(launch, report.write.get());
+  report.write.Close();
+  pid_t game = -1;
+  ssize_t count = 0;
+  do {
+    count = read(report.read.get(), &game, sizeof game);
+  } while (count < 0 && errno == EINTR);
+  if (count != sizeof game) {
+    WaitForExit(shell);
+    Fail("the stand-in shell could not start the game");
+  }
+  return {shell, game};
+}
+
+std::vector<std::string> SharedMemoryLeftBy(pid_t pid) {
+  std::vector<std::string> left;
+  std::string suffix = "_";
+  suffix += std::to_string(pid);
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator("/dev/shm", error)) {
+    const std::string name = entry.path().filename().string();
+    if (name.find("faketime") != std::string::npos && name.ends_with(suffix)) left.push_back(name);
+  }
+  return left;
+}
+
+std::optional<int> WaitForJob(const JobProcesses& job) {
+  const auto status = WaitForExit(job.shell);
+  RemoveSharedMemoryLeftBy(job.game);
+  return status;
 }
 
 std::optional<int> WaitForExit(pid_t pid) {
@@ -160,6 +266,7 @@ std::optional<int> WaitForExit(pid_t pid) {
   while (waitpid(pid, &status, 0) < 0) {
     if (errno != EINTR) Fail("waitpid failed");
   }
+  RemoveSharedMemoryLeftBy(pid);
   return status;
 }
 

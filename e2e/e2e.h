@@ -22,6 +22,10 @@ inline constexpr std::int64_t kStoppedSecond = 1767225601;
 inline constexpr int kClosed = -1;
 inline constexpr int kControllingTerminal = -2;
 
+// Where a job-control shell puts the game: in a process group of its own, in the foreground or the
+// background of its terminal.
+enum class Job { kNone, kForeground, kBackground };
+
 // How to start the game.
 struct Launch {
   std::vector<std::string> environment;  // the whole environment, as NAME=value
@@ -31,10 +35,13 @@ struct Launch {
   std::string terminal = {};  // made the controlling terminal of a new session, if not empty
   std::vector<int> ignored_signals =
       {};  // started ignored, as under nohup; every other one as default
+  // With a terminal: started as a job, by a stand-in for the shell.
+  Job job = Job::kNone;
 };
 
 // This process's environment with the locale set to locale, the clock stopped at kStoppedSecond
-// unless stop_clock is false, and extra entries (NAME=value) added.
+// unless stop_clock is false, and extra entries (NAME=value) added, each in place of any entry of
+// the same name (FAKETIME=... stops the clock at another moment).
 std::vector<std::string> GameEnvironment(std::string_view locale,
                                          const std::vector<std::string>& extra = {},
                                          bool stop_clock = true);
@@ -42,8 +49,26 @@ std::vector<std::string> GameEnvironment(std::string_view locale,
 // Starts the game; returns its process id.
 pid_t StartHilo(const Launch& launch);
 
+// The processes of a game started as a job.
+struct JobProcesses {
+  pid_t shell;  // the test's child, whose wait status is the one the game ended with
+  pid_t game;   // the game, to send signals to and to watch
+};
+
+// Starts the game as launch.job says, on launch.terminal, from a stand-in for a job-control shell
+// that leads the terminal's session: the game's process group has a parent in the session, so
+// stop signals stop it, as they do in a shell. The stand-in does nothing else.
+JobProcesses StartHiloAsJob(const Launch& launch);
+
+// Waits for a game started as a job to end, like WaitForExit.
+std::optional<int> WaitForJob(const JobProcesses& job);
+
+// The names in /dev/shm of libfaketime's shared memory for the process pid. Nothing is left there
+// once the wait for the game has ended.
+std::vector<std::string> SharedMemoryLeftBy(pid_t pid);
+
 // Waits for the process to end and returns its wait status; nullopt (the process then killed) when
-// it has not ended within a generous safety timeout.
+// it has not ended within a generous safety timeout. What libfaketime left of it is removed.
 std::optional<int> WaitForExit(pid_t pid);
 
 // Reads fd into out until out holds marker at or after position from. False when fd ends first,

@@ -5,9 +5,11 @@
 #include <iconv.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "e2e/e2e.h"
 #include "e2e/transcript.h"
@@ -282,6 +284,134 @@ TEST(HiloThroughPipesTest, AShiftJisLocaleGetsTheCodePage932Bytes) {
 
   EXPECT_EQ(finished.output, expected);
   EXPECT_TRUE(EndedNormally(finished.status)) << finished.status;
+}
+
+}  // namespace
+}  // namespace hilo::e2e
+
+namespace hilo::e2e {
+namespace {
+
+// Runs the game on input given whole through a pipe, with its output on a pseudo-terminal that is
+// its controlling terminal; returns the screen with the terminal's CR LF line ends read as LF.
+std::string RunOnTerminal(std::string_view input, std::string_view locale,
+                          const std::vector<std::string>& extra_environment) {
+  const Fd master(posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
+  if (master.get() < 0 || grantpt(master.get()) != 0 || unlockpt(master.get()) != 0) {
+    ADD_FAILURE() << "no pseudo-terminal";
+    return {};
+  }
+  Pipe in = MakePipe();
+  WriteAll(in.write.get(), input);
+  in.write.Close();
+  const pid_t pid = StartHilo({.environment = GameEnvironment(locale, extra_environment),
+                               .input = in.read.get(),
+                               .output = kControllingTerminal,
+                               .errors = kControllingTerminal,
+                               .terminal = ptsname(master.get())});
+  in.read.Close();
+  // Once the game has gone, nothing holds the terminal open and the screen ends.
+  std::string screen = ReadToEnd(master.get());
+  const auto status = WaitForExit(pid);
+  EXPECT_TRUE(status && EndedNormally(*status));
+  for (std::size_t at = 0; (at = screen.find("\r\n", at)) != std::string::npos; ++at)
+    screen.erase(at, 1);
+  return screen;
+}
+
+// Makes a locale from the system's sources into directory, as localedef does it: false when the
+// sources or localedef are missing.
+bool MakeLocale(const std::filesystem::path& directory, std::string_view source,
+                std::string_view charset, std::string_view name) {
+  const std::filesystem::path locale = directory / name;
+  const std::string command = "localedef -c -f " + std::string(charset) + " -i " +
+                              std::string(source) + " '" + locale.string() + "' >/dev/null 2>&1";
+  std::system(command.c_str());
+  return std::filesystem::exists(locale / "LC_CTYPE");
+}
+
+// The places in text of bytes 0x80 to 0x9F: C1 control codes to a terminal of an 8-bit
+// character set, which may swallow the text around them.
+std::vector<std::size_t> ControlCodesIn(std::string_view text) {
+  std::vector<std::size_t> found;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte >= 0x80 && byte <= 0x9F) found.push_back(i);
+  }
+  return found;
+}
+
+TEST(HiloThroughPipesTest, TheCardIsThatOfTheSecondLongAfter2262) {
+  // Past 2262-04-11 23:47:16 UTC the seconds since 1970 no longer fit in nanoseconds of 64 bits.
+  const struct {
+    const char* moment;
+    std::string_view prompt;  // of the first card, drawn from the seconds modulo 100
+  } cases[] = {
+      {"2262-04-11 23:48:21", "\nNumber is 10, H or L? >"},  // 9223372101 seconds
+      {"2262-04-11 23:48:22", "\nNumber is Q, H or L? >"},   // 9223372102
+      {"3000-01-01 00:00:07", "\nNumber is A, H or L? >"},   // 32503680007
+      {"3000-01-01 00:00:25", "\nNumber is 2, H or L? >"},   // 32503680025
+  };
+  for (const auto& c : cases) {
+    const Finished finished =
+        RunOnInput("hard\n", "C.UTF-8", {std::string("FAKETIME=") + c.moment});
+    EXPECT_TRUE(finished.output.ends_with(c.prompt)) << c.moment;
+    EXPECT_TRUE(EndedNormally(finished.status)) << c.moment;
+  }
+}
+
+TEST(HiloThroughPipesTest, An8BitLocaleShowsEveryAsciiTextAndTheSameBytesOnATerminal) {
+  // The game's texts that are ASCII, in the order this game writes them; the card of the stopped
+  // clock (second 1) is 10, and an answer in the same second meets an equal card.
+  constexpr std::string_view kInput = "Hard\nhard\nH\nh\nfinish\nn\nchange\nn\n";
+  constexpr std::string_view kAsciiTexts[] = {
+      "\"Hard\", \"Nomal\", \"Easy\", \"Beginner\"\n",
+      "\n\n\nSelect difficulty>",
+      "\n\n\"hard\", \"nomal\", \"easy\" or \"beginner\"\n\nSelect dificulty>",
+      "\n\n\n\n\n\"Hard\"",
+      "!!\n\nGood Luck!!\n\n\n\nNumber is 10, H or L? >",
+      "\n\nInput \"h\" or \"l\" and press Enter\nNumber is 10, H or L? >",
+      "\n10\n\n\nEven\n\nYour point is: 0\n\n\nNumber is 10, H or L? >",
+      "\n\nWill you quit the game?>\nNumber is 10, H or L? >",
+      "\n\nWill you change difficulty?>\nNumber is 10, H or L? >",
+  };
+  const struct {
+    std::string_view source;
+    std::string_view charset;
+    std::string_view name;
+    bool only_ascii;  // none of the game's other characters is in the character set
+  } cases[] = {
+      {"en_US", "ISO-8859-1", "en_US.ISO-8859-1", true},
+      {"ko_KR", "EUC-KR", "ko_KR.EUC-KR", false},
+  };
+  const std::filesystem::path directory =
+      std::filesystem::temp_directory_path() / ("hilo-8bit-" + std::to_string(getpid()));
+  std::filesystem::create_directories(directory);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (!MakeLocale(directory, c.source, c.charset, c.name)) {
+      ADD_FAILURE() << "localedef could not make " << c.name;
+      continue;
+    }
+    const std::vector<std::string> environment = {"LOCPATH=" + directory.string()};
+    const Finished piped = RunOnInput(kInput, c.name, environment);
+    const std::string on_terminal = RunOnTerminal(kInput, c.name, environment);
+
+    EXPECT_TRUE(EndedNormally(piped.status)) << piped.status;
+    EXPECT_EQ(ControlCodesIn(piped.output), std::vector<std::size_t>{});
+    std::size_t at = 0;
+    for (const std::string_view text : kAsciiTexts) {
+      const std::size_t found = piped.output.find(text, at);
+      EXPECT_NE(found, std::string::npos) << testing::PrintToString(std::string(text));
+      if (found != std::string::npos) at = found + text.size();
+    }
+    EXPECT_TRUE(piped.output.ends_with(kAsciiTexts[std::size(kAsciiTexts) - 1]));
+    if (c.only_ascii) {
+      EXPECT_TRUE(std::ranges::all_of(piped.output, [](char byte) { return byte >= 0; }));
+    }
+    EXPECT_EQ(on_terminal, piped.output);
+  }
+  std::filesystem::remove_all(directory);
 }
 
 }  // namespace

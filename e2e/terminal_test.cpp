@@ -11,8 +11,10 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "e2e/e2e.h"
 
@@ -261,6 +263,125 @@ TEST(HiloTerminalTest, TheTerminalIsLeftAsItWasAndCtrlCAtAPromptEndsTheGame) {
 
   ASSERT_TRUE(status);
   EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == SIGINT) << *status;
+}
+
+}  // namespace
+}  // namespace hilo::e2e
+
+namespace hilo::e2e {
+namespace {
+
+// The state letter of a process in /proc: 'T' while it is stopped; '\0' once it is gone.
+char ProcessState(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  std::getline(stat, line);
+  // The name, in parentheses, may hold anything: the state follows the last parenthesis.
+  const auto close = line.rfind(") ");
+  return close == std::string::npos || close + 2 >= line.size() ? '\0' : line[close + 2];
+}
+
+// Waits until done() holds, checking often; false when a generous bound passes first.
+template <typename Done>
+bool WaitUntil(Done done) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
+// Waits until the process has stopped.
+bool WaitUntilStopped(pid_t pid) {
+  return WaitUntil([pid] { return ProcessState(pid) == 'T'; });
+}
+
+// The settings are those of a terminal in its line mode, with echo.
+bool IsCooked(const termios& settings) { return (settings.c_lflag & (ICANON | ECHO)) != 0; }
+
+// Starts the game as a job on the terminal: in the foreground, everything on the terminal; in
+// the background, with the answers from answers, as "hilo < answers &" does.
+JobProcesses StartJob(const PseudoTerminal& terminal, Job job, int answers = kClosed) {
+  return StartHiloAsJob({.environment = GameEnvironment("C.UTF-8"),
+                         .input = job == Job::kForeground ? kControllingTerminal : answers,
+                         .output = kControllingTerminal,
+                         .errors = kControllingTerminal,
+                         .terminal = terminal.path(),
+                         .job = job});
+}
+
+TEST(HiloJobControlTest, EveryEndingSignalPutsTheTerminalBackAndEndsTheGameByThatSignal) {
+  const struct {
+    int signal;
+    Job job;
+  } cases[] = {
+      {SIGUSR1, Job::kForeground}, {SIGALRM, Job::kForeground}, {SIGRTMIN, Job::kForeground},
+      {SIGTERM, Job::kBackground}, {SIGHUP, Job::kBackground},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(strsignal(c.signal));
+    SCOPED_TRACE(c.job == Job::kForeground ? "in the foreground" : "in the background");
+    const TextFile answers(kToTheKeyWait);
+    const Fd input = answers.Open();
+    PseudoTerminal terminal;
+    const termios before = terminal.Settings();
+    const JobProcesses job = StartJob(terminal, c.job, input.get());
+    if (c.job == Job::kForeground) WriteAll(terminal.master(), kToTheKeyWait);
+    std::string screen;
+    ASSERT_TRUE(ReadUntil(terminal.master(), screen, kPressKeyPrompt)) << screen;
+    if (c.job == Job::kForeground) {
+      ASSERT_TRUE(terminal.WaitUntilRaw());
+    } else {
+      // A background job that would change the terminal's modes is stopped until it is brought to
+      // the foreground; the terminal stays as its shell has it.
+      ASSERT_TRUE(WaitUntilStopped(job.game)) << "the game in the background did not stop";
+      ExpectSameSettings(terminal.Settings(), before);
+    }
+
+    kill(job.game, c.signal);
+    // As a shell's kill does for a stopped job, so that it gets to act on the signal.
+    kill(job.game, SIGCONT);
+    const auto status = WaitForJob(job);
+
+    ASSERT_TRUE(status) << "the game did not end";
+    EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == c.signal) << *status;
+    ExpectSameSettings(terminal.Settings(), before);
+    EXPECT_EQ(SharedMemoryLeftBy(job.game), std::vector<std::string>{});
+  }
+}
+
+TEST(HiloJobControlTest, AStoppedGameGivesTheTerminalBackAndTakesItAgainWhenContinued) {
+  const struct {
+    int signal;
+    bool terminal_put_back;  // while stopped; a stop that cannot be caught leaves it raw
+  } cases[] = {{SIGTSTP, true}, {SIGSTOP, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(strsignal(c.signal));
+    PseudoTerminal terminal;
+    const termios before = terminal.Settings();
+    const JobProcesses job = StartJob(terminal, Job::kForeground);
+    WriteAll(terminal.master(), kToTheKeyWait);
+    std::string screen;
+    ASSERT_TRUE(ReadUntil(terminal.master(), screen, kPressKeyPrompt)) << screen;
+    ASSERT_TRUE(terminal.WaitUntilRaw());
+
+    kill(job.game, c.signal);
+    ASSERT_TRUE(WaitUntilStopped(job.game)) << "the game did not stop";
+    EXPECT_EQ(IsCooked(terminal.Settings()), c.terminal_put_back);
+    // The shell, back at its prompt, sets the modes it wants; here, those from before the game.
+    ASSERT_EQ(tcsetattr(terminal.master(), TCSANOW, &before), 0);
+    kill(job.game, SIGCONT);
+    ASSERT_TRUE(terminal.WaitUntilRaw()) << "the game did not take the terminal again";
+    WriteAll(terminal.master(), "x");
+    const auto status = WaitForJob(job);
+
+    ASSERT_TRUE(status) << "the game did not end";
+    EXPECT_TRUE(EndedNormally(*status)) << *status;
+    EXPECT_EQ(terminal.ScreenUntilNow(screen), "");
+    ExpectSameSettings(terminal.Settings(), before);
+    EXPECT_EQ(terminal.UnreadInput(), "");
+  }
 }
 
 }  // namespace
