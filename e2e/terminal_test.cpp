@@ -378,7 +378,7 @@ TEST(HiloJobControlTest, AStoppedGameGivesTheTerminalBackAndTakesItAgainWhenCont
 
     ASSERT_TRUE(status) << "the game did not end";
     EXPECT_TRUE(EndedNormally(*status)) << *status;
-    EXPECT_EQ(terminal.ScreenUntilNow(screen), "");
+    EXPECT_EQ(terminal.ScreenUntilNow(screen), "\r\n");
     ExpectSameSettings(terminal.Settings(), before);
     EXPECT_EQ(terminal.UnreadInput(), "");
   }
