@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,8 +18,7 @@
 #include <utility>
 
 #include "e2e/e2e.h"
-#include "e2e/transcript.h"
-#include "game/texts.h"
+#include "game/transcript_case.h"
 
 namespace hilo::e2e {
 namespace {
@@ -26,6 +27,31 @@ namespace {
 template <std::size_t N>
 std::string Bytes(const char (&literal)[N]) {
   return std::string(literal, N - 1);
+}
+
+// The texts these cases meet, as the player sees them.
+constexpr std::string_view kSelectAgain =
+    "\n\n\"hard\", \"nomal\", \"easy\" or \"beginner\"\n\nSelect dificulty>";
+constexpr std::string_view kQuit = "\n\nWill you quit the game?>";
+constexpr std::string_view kQuitAgain = "\n\nWill you quit the game? Y or N>";
+constexpr std::string_view kPressKey = "\n\n\nPress key to finish.\n\n>";
+constexpr std::string_view kBackToChoice =
+    "\n\n\n難易度を \"Hard\", \"Nomal\", \"Easy\", \"Beginner\"\nの中から選択してください"
+    "\n\n\nSelect difficulty>";
+
+// The introduction up to the first difficulty prompt, as a transcript has it.
+std::string Introduction() {
+  const std::string output = ReadTranscriptCase(std::filesystem::path(HILO_TRANSCRIPTS_DIR) /
+                                                "quit_at_the_choice.transcript")
+                                 .output;
+  return output.substr(0, output.find('>') + 1);
+}
+
+// The introduction followed by texts.
+std::string AfterIntroduction(std::initializer_list<std::string_view> texts) {
+  std::string text = Introduction();
+  for (const std::string_view more : texts) text += more;
+  return text;
 }
 
 // The game on two pipes: the test types into one and reads the screen from the other.
@@ -77,62 +103,36 @@ std::optional<long> PeakMemoryKiB(pid_t pid) {
 }
 
 TEST(HiloBadInputTest, StrangeBytesAreWordsLikeAnyOtherAndTheGameGoesOn) {
-  const std::string_view card = StoppedCard();
   const struct {
     const char* name;
     std::string input;
-    Transcript expected;
+    std::string expected;
   } cases[] = {
       {"NUL bytes are part of a word, so no NUL-spoiled word is a keyword",
-       Bytes("\0\nhard\0\n\0hard\nha\0rd\nhard\nh\0\nfinish\ny\n"),
-       Transcript()
-           .Start()
-           .Say(texts::kSelectDifficultyAgain)
-           .Say(texts::kSelectDifficultyAgain)
-           .Say(texts::kSelectDifficultyAgain)
-           .Say(texts::kSelectDifficultyAgain)
-           .Choose(Difficulty::kHard, card)
-           .Say(texts::kAnswerAgain)
-           .Say(texts::kCardPrompt, {card})
-           .Say(texts::kAskQuit)
-           .Say(texts::kFinalPointPressKeyToFinish, {0})},
+       Bytes("\0\nhard\0\n\0hard\nha\0rd\nfinish\0\nfinish\ny\n"),
+       AfterIntroduction({kSelectAgain, kSelectAgain, kSelectAgain, kSelectAgain, kSelectAgain,
+                          kQuit, kPressKey})},
       {"invalid UTF-8 and Shift_JIS bytes are one re-ask each",
        // A lone byte, a lead byte without its trail, "予" in Shift_JIS (its trail is a backslash),
        // a cut UTF-8 character, an overlong slash, a surrogate, and a y with a stray byte.
        "finish\n\xff\xfe \x81 \x97\x5c \xe3\x81 \xc0\xaf \xed\xa0\x80 y\x80 n\nfinish\ny\n",
-       Transcript()
-           .Start()
-           .Say(texts::kAskQuit)
-           .Say(texts::kAskQuitAgain)
-           .Say(texts::kAskQuitAgain)
-           .Say(texts::kAskQuitAgain)
-           .Say(texts::kAskQuitAgain)
-           .Say(texts::kAskQuitAgain)
-           .Say(texts::kAskQuitAgain)
-           .Say(texts::kAskQuitAgain)
-           .Say(texts::kBackToChoice)
-           .Say(texts::kSelectDifficulty)
-           .Say(texts::kAskQuit)
-           .Say(texts::kPressKeyToFinish)},
+       AfterIntroduction({kQuit, kQuitAgain, kQuitAgain, kQuitAgain, kQuitAgain, kQuitAgain,
+                          kQuitAgain, kQuitAgain, kBackToChoice, kQuit, kPressKey})},
       {"Ctrl+Z in the middle of a line ends the input right there", "finish\nn\x1a y\n",
-       Transcript()
-           .Start()
-           .Say(texts::kAskQuit)
-           .Say(texts::kBackToChoice)
-           .Say(texts::kSelectDifficulty)},
+       AfterIntroduction({kQuit, kBackToChoice})},
       {"Ctrl+Z in the middle of a word leaves its first part as a word", "finish\nfin\x1aish\ny\n",
-       Transcript().Start().Say(texts::kAskQuit).Say(texts::kAskQuitAgain)},
+       AfterIntroduction({kQuit, kQuitAgain})},
       {"CR LF line ends read as LF", "\r\n\r\nfinish\r\n\r\ny\r\n",
-       Transcript().Start().Say(texts::kAskQuit).Say(texts::kPressKeyToFinish)},
+       AfterIntroduction({kQuit, kPressKey})},
       {"lines ended by CR alone run together, since CRs are dropped", "finish\ry\r",
-       Transcript().Start().Say(texts::kSelectDifficultyAgain)},
+       AfterIntroduction({kSelectAgain})},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     PipedGame game;
     game.Type(c.input);
     const auto [screen, status] = game.Finish();
-    EXPECT_PRED_FORMAT2(SameText, screen, c.expected.text());
+    EXPECT_PRED_FORMAT2(SameText, screen, c.expected);
     ASSERT_TRUE(status);
     EXPECT_TRUE(EndedNormally(*status)) << *status;
   }
@@ -153,11 +153,10 @@ TEST(HiloBadInputTest, AMillionWordsOnOneLineAreAMillionReasksAndTheNextWordStil
   typist.join();
   const auto [screen, status] = game.Finish();
 
-  Transcript expected;
-  expected.Start().Say(texts::kAskQuit);
-  for (std::size_t i = 0; i < kWords; ++i) expected.Say(texts::kAskQuitAgain);
-  expected.Say(texts::kPressKeyToFinish);
-  EXPECT_PRED_FORMAT2(SameText, screen, expected.text());
+  std::string expected = AfterIntroduction({kQuit});
+  for (std::size_t i = 0; i < kWords; ++i) expected += kQuitAgain;
+  expected += kPressKey;
+  EXPECT_PRED_FORMAT2(SameText, screen, expected);
   ASSERT_TRUE(status);
   EXPECT_TRUE(EndedNormally(*status)) << *status;
 }
@@ -172,19 +171,13 @@ std::optional<long> PeakMemoryAfterOneWord(std::size_t length) {
     game.Type(std::string_view(slice).substr(0, length - typed));
   }
   game.Type("\n");
-  const std::string expected_reask = Transcript().Start().Say(texts::kSelectDifficultyAgain).text();
+  const std::string expected_reask = AfterIntroduction({kSelectAgain});
   EXPECT_TRUE(game.WaitFor(expected_reask));
   // The game now waits for its next word, so its peak can be read before it goes.
   const auto peak = PeakMemoryKiB(game.pid());
   game.Type("finish\ny\n");
   const auto [screen, status] = game.Finish();
-  EXPECT_PRED_FORMAT2(SameText, screen,
-                      Transcript()
-                          .Start()
-                          .Say(texts::kSelectDifficultyAgain)
-                          .Say(texts::kAskQuit)
-                          .Say(texts::kPressKeyToFinish)
-                          .text());
+  EXPECT_PRED_FORMAT2(SameText, screen, AfterIntroduction({kSelectAgain, kQuit, kPressKey}));
   EXPECT_TRUE(status && EndedNormally(*status));
   return peak;
 }

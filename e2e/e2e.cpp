@@ -17,9 +17,6 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "rules/card.h"
-#include "rules/card_draw.h"
-
 // Not every C library declares it.
 extern char** environ;  // NOLINT(readability-redundant-declaration)
 
@@ -196,12 +193,8 @@ std::vector<std::string> GameEnvironment(std::string_view locale,
   environment.emplace_back("TZ=UTC");
   if (stop_clock) {
     // A stopped clock: every card the game draws is the card of kStoppedSecond.
-    environment.emplace_back("FAKETIME=2026-01-01 00:00:01");
-    environment.emplace_back("LD_PRELOAD=" HILO_FAKETIME_LIBRARY);
-    // libfaketime then makes no shared memory, which it would leave in /dev/shm behind a game a
-    // signal ends, and which can deadlock a sanitized game as it starts. Older versions ignore
-    // it; the wait for a game removes what they leave.
-    environment.emplace_back("FAKETIME_DISABLE_SHM=1");
+    const std::vector<std::string> stopped = StoppedClockAt(kStoppedSecond);
+    environment.insert(environment.end(), stopped.begin(), stopped.end());
   }
   for (const std::string& entry : extra) {
     const std::size_t equals = entry.find('=');
@@ -211,6 +204,21 @@ std::vector<std::string> GameEnvironment(std::string_view locale,
     environment.push_back(entry);
   }
   return environment;
+}
+
+std::vector<std::string> StoppedClockAt(std::int64_t second) {
+  // 2026-01-01 00:00:00 UTC is a whole multiple of 100 seconds since 1970, and the game runs with
+  // TZ=UTC. An absolute time without "@" stands still. With FAKETIME_DISABLE_SHM libfaketime makes
+  // no shared memory, which it would leave in /dev/shm behind a game a signal ends, and which can
+  // deadlock a sanitized game as it starts. Older versions ignore it; the wait for a game removes
+  // what they leave.
+  const int last_two = static_cast<int>(((second % 100) + 100) % 100);
+  const auto two_digits = [](int value) {
+    return std::string{static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)};
+  };
+  const std::string time =
+      "FAKETIME=2026-01-01 00:" + two_digits(last_two / 60) + ":" + two_digits(last_two % 60);
+  return {time, "FAKETIME_DISABLE_SHM=1", "LD_PRELOAD=" HILO_FAKETIME_LIBRARY};
 }
 
 pid_t StartHilo(const Launch& launch) {
@@ -285,8 +293,6 @@ std::string ReadToEnd(int fd) {
   }
   return out;
 }
-
-std::string_view StoppedCard() { return CardLabel(*CardForSecond(kStoppedSecond)); }
 
 bool EndedNormally(int status) { return WIFEXITED(status) && WEXITSTATUS(status) == 0; }
 

@@ -46,6 +46,10 @@ std::vector<std::string> GameEnvironment(std::string_view locale,
                                          const std::vector<std::string>& extra = {},
                                          bool stop_clock = true);
 
+// The environment entries that stop the game's clock at a second with the same last two digits as
+// second, for GameEnvironment's extra entries.
+std::vector<std::string> StoppedClockAt(std::int64_t second);
+
 // Starts the game; returns its process id.
 pid_t StartHilo(const Launch& launch);
 
@@ -77,9 +81,6 @@ bool ReadUntil(int fd, std::string& out, std::string_view marker, std::size_t fr
 
 // Reads fd to its end.
 std::string ReadToEnd(int fd);
-
-// The card of every draw under the stopped clock, so every answer meets an equal card.
-std::string_view StoppedCard();
 
 // True when status says the game ended by itself with status 0.
 bool EndedNormally(int status);

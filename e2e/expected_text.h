@@ -3,16 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
-#include <initializer_list>
 #include <string>
 #include <string_view>
 
-#include "console/console.h"
-#include "console/fake_port.h"
-
 namespace hilo {
 
-// Helpers shared by the tests that compare the game's whole output with the expected one.
+// Shared by the tests that compare the game's whole output with the expected one.
 
 // Compares two outputs for EXPECT_PRED_FORMAT2, reporting only where they part and what follows,
 // not both whole games.
@@ -27,16 +23,6 @@ inline testing::AssertionResult SameText(const char* actual_expr, const char* ex
          << actual.size() << " (expected " << expected.size() << ")"
          << "\n  actual:   " << testing::PrintToString(actual.substr(from, 120))
          << "\n  expected: " << testing::PrintToString(expected.substr(from, 120));
-}
-
-// text with its placeholders filled from values, as the console writes it.
-inline std::string Fill(std::string_view text, std::initializer_list<Console::Value> values = {}) {
-  FakePort port;
-  {
-    Console console(port);
-    console.Write(text, values);
-  }
-  return port.output();
 }
 
 }  // namespace hilo

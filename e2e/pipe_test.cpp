@@ -1,4 +1,5 @@
-// The built game driven through pipes, its clock stopped so that every card is the same.
+// The built game driven through pipes, its clock stopped so that every card is the same, and held
+// to the hand-written transcripts.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -8,12 +9,12 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "e2e/e2e.h"
-#include "e2e/transcript.h"
-#include "game/texts.h"
+#include "game/transcript_case.h"
 
 namespace hilo::e2e {
 namespace {
@@ -25,7 +26,8 @@ struct Finished {
   int status;
 };
 
-// Runs the game on input given whole through a pipe that then ends.
+// Runs the game on input given whole through a pipe that then ends, in locale, with its clock
+// stopped unless extra_environment sets it otherwise.
 Finished RunOnInput(std::string_view input, std::string_view locale = "C.UTF-8",
                     const std::vector<std::string>& extra_environment = {}) {
   Pipe in = MakePipe();
@@ -47,149 +49,94 @@ Finished RunOnInput(std::string_view input, std::string_view locale = "C.UTF-8",
   return finished;
 }
 
-TEST(HiloThroughPipesTest, PlaysAWholeScriptedGameByteForByte) {
-  const std::string long_word(150, 'h');
-  const std::string input =
-      "Hard\n"
-      "hard\n"
-      "h\n"
-      "H\n" +
-      long_word +
-      "\n"
-      "l\r\n"
-      "change\n"
-      "maybe\n"
-      "n\n"
-      "finish\n"
-      "n\n"
-      "change\n"
-      "y\n"
-      "finish\n"
-      "Y\n"
-      "n\n"
-      "  beginner\n"
-      "\n"
-      "h l\n"
-      "finish\n"
-      "yes\n"
-      "y y\n";
-  const std::string_view card = StoppedCard();
-  Transcript expected;
-  expected.Start()
-      .Say(texts::kSelectDifficultyAgain)
-      .Choose(Difficulty::kHard, card)
-      .Say(texts::kNextCard, {card})
-      .Say(texts::kEven, {0})
-      .Say(texts::kCardPrompt, {card})
-      .Say(texts::kAnswerAgain)  // "H"
-      .Say(texts::kCardPrompt, {card})
-      .Say(texts::kAnswerAgain)  // the long word
-      .Say(texts::kCardPrompt, {card})
-      .Say(texts::kNextCard, {card})
-      .Say(texts::kEven, {0})
-      .Say(texts::kCardPrompt, {card})
-      .Say(texts::kChangeClearsPoints)
-      .Say(texts::kAskChange)
-      .Say(texts::kAskChangeAgain)
-      .Say(texts::kCardPrompt, {card})
-      .Say(texts::kAskQuit)
-      .Say(texts::kCardPrompt, {card})
-      .Say(texts::kChangeClearsPoints)
-      .Say(texts::kAskChange)
-      .Say(texts::kBackToChoice)
-      .Say(texts::kSelectDifficulty)
-      .Say(texts::kAskQuit)
-      .Say(texts::kAskQuitAgain)
-      .Say(texts::kBackToChoice)
-      .Say(texts::kSelectDifficulty)
-      .Choose(Difficulty::kBeginner, card)
-      .Say(texts::kNextCard, {card})
-      .Say(texts::kEven, {0})
-      .Say(texts::kCardPrompt, {card})
-      .Say(texts::kNextCard, {card})
-      .Say(texts::kEven, {0})
-      .Say(texts::kCardPrompt, {card})
-      .Say(texts::kAskQuit)
-      .Say(texts::kAskQuitAgain)
-      .Say(texts::kFinalPointPressKeyToFinish, {0});
+// The transcript of that name.
+TranscriptCase Transcript(std::string_view name) {
+  return ReadTranscriptCase(std::filesystem::path(HILO_TRANSCRIPTS_DIR) /
+                            (std::string(name) + ".transcript"));
+}
 
-  const Finished finished = RunOnInput(input);
+// output up to and including its prompt-th prompt (counted from 1). Every question the game asks
+// ends in ">", and no other text holds one.
+std::string ThroughPrompt(const std::string& output, std::size_t prompt) {
+  std::size_t at = 0;
+  for (std::size_t seen = 0; seen < prompt; ++seen) {
+    at = output.find('>', at);
+    if (at == std::string::npos) return output;
+    ++at;
+  }
+  return output.substr(0, at);
+}
 
-  EXPECT_EQ(finished.output, expected.text());
+// The transcripts whose clock stands still, which the built game can play with its clock stopped.
+std::vector<std::filesystem::path> StoppedClockTranscripts() {
+  std::vector<std::filesystem::path> files = TranscriptFiles(HILO_TRANSCRIPTS_DIR);
+  std::erase_if(files, [](const auto& file) { return !ReadTranscriptCase(file).StoppedClock(); });
+  return files;
+}
+
+class StoppedClockTranscriptTest : public testing::TestWithParam<std::filesystem::path> {};
+
+TEST_P(StoppedClockTranscriptTest, BuiltGamePlaysItByteForByte) {
+  const TranscriptCase c = ReadTranscriptCase(GetParam());
+  const Finished finished = RunOnInput(c.Input(), "C.UTF-8", StoppedClockAt(c.seconds[0]));
+  EXPECT_PRED_FORMAT2(SameText, finished.output, c.output);
   EXPECT_EQ(finished.errors, "");
   EXPECT_TRUE(EndedNormally(finished.status)) << finished.status;
 }
 
+INSTANTIATE_TEST_SUITE_P(Transcripts, StoppedClockTranscriptTest,
+                         testing::ValuesIn(StoppedClockTranscripts()),
+                         [](const auto& info) { return info.param.stem().string(); });
+
 TEST(HiloThroughPipesTest, EachPromptArrivesBeforeTheGameNeedsItsAnswer) {
+  const TranscriptCase c = Transcript("dialogues_during_play");
+  ASSERT_TRUE(c.StoppedClock());
   Pipe in = MakePipe();
   Pipe out = MakePipe();
-  const pid_t pid = StartHilo({.environment = GameEnvironment("C.UTF-8"),
-                               .input = in.read.get(),
-                               .output = out.write.get()});
+  const pid_t pid =
+      StartHilo({.environment = GameEnvironment("C.UTF-8", StoppedClockAt(c.seconds[0])),
+                 .input = in.read.get(),
+                 .output = out.write.get()});
   in.read.Close();
   out.write.Close();
-  const std::string_view card = StoppedCard();
-  Transcript expected;
-  const struct {
-    std::string_view answer;  // typed once everything before it, prompt included, has arrived
-    std::string_view prompt;
-    std::initializer_list<std::variant<int, std::string_view>> values;
-  } steps[] = {
-      {"", texts::kSelectDifficulty, {}},
-      {"hard\n", texts::kCardPrompt, {card}},
-      {"h\n", texts::kCardPrompt, {card}},
-      {"finish\n", texts::kAskQuit, {}},
-      {"n\n", texts::kCardPrompt, {card}},
-      {"finish\n", texts::kAskQuit, {}},
-      {"y\n", texts::kFinalPointPressKeyToFinish, {0}},
-  };
   std::string output;
-  for (const auto& step : steps) {
-    WriteAll(in.write.get(), step.answer);
-    if (step.answer.empty()) {
-      expected.Start();
-    } else if (step.answer == "hard\n") {
-      expected.Choose(Difficulty::kHard, card);
-    } else {
-      if (step.answer == "h\n") expected.Say(texts::kNextCard, {card}).Say(texts::kEven, {0});
-      expected.Say(step.prompt, step.values);
-    }
-    ASSERT_TRUE(ReadUntil(out.read.get(), output, expected.text()))
-        << "waiting after " << testing::PrintToString(std::string(step.answer)) << " got:\n"
+  std::size_t words = 0;
+  for (const std::string& line : c.lines) {
+    // Each word is read after one prompt: the line's first word waits for the next one.
+    const std::string expected = ThroughPrompt(c.output, words + 1);
+    ASSERT_TRUE(ReadUntil(out.read.get(), output, expected))
+        << "waiting to type " << testing::PrintToString(line) << " got:\n"
         << output;
-    EXPECT_EQ(output, expected.text());
+    EXPECT_EQ(output, expected);
+    WriteAll(in.write.get(), line);
+    std::istringstream typed(line);
+    for (std::string word; typed >> word;) ++words;
   }
   in.write.Close();
-  EXPECT_EQ(ReadToEnd(out.read.get()), "");
+  output += ReadToEnd(out.read.get());
+  EXPECT_PRED_FORMAT2(SameText, output, c.output);
   const auto status = WaitForExit(pid);
   ASSERT_TRUE(status);
   EXPECT_TRUE(EndedNormally(*status)) << *status;
 }
 
 TEST(HiloThroughPipesTest, EndOfInputAtAnyPromptEndsTheGameWithNothingMoreWritten) {
-  const std::string_view card = StoppedCard();
+  // Under the clock stopped at its usual second, as in this transcript, every card is a 10.
+  const std::string& game = Transcript("dialogues_during_play").output;
   const struct {
     std::string_view input;
-    Transcript expected;
+    std::size_t prompts;  // how many of the game's prompts come before the end
   } cases[] = {
-      {"", Transcript().Start()},
-      {"  \n\n", Transcript().Start()},
-      {"hard", Transcript().Start().Choose(Difficulty::kHard, card)},
-      {"Hard\n", Transcript().Start().Say(texts::kSelectDifficultyAgain)},
-      {"finish\n", Transcript().Start().Say(texts::kAskQuit)},
-      {"finish\nmaybe\n", Transcript().Start().Say(texts::kAskQuit).Say(texts::kAskQuitAgain)},
-      {"easy\nfinish\n", Transcript().Start().Choose(Difficulty::kEasy, card).Say(texts::kAskQuit)},
-      {"nomal\nchange\n", Transcript()
-                              .Start()
-                              .Choose(Difficulty::kNormal, card)
-                              .Say(texts::kChangeClearsPoints)
-                              .Say(texts::kAskChange)},
+      {"", 1},
+      {"  \n\n", 1},
+      {"hard", 2},
       // Ctrl+Z ends the input wherever it comes, even inside a line.
-      {"hard\x1ah\nh\n", Transcript().Start().Choose(Difficulty::kHard, card)},
+      {"hard\x1ah\nh\n", 2},
   };
   for (const auto& c : cases) {
     const Finished finished = RunOnInput(c.input);
-    EXPECT_EQ(finished.output, c.expected.text()) << testing::PrintToString(std::string(c.input));
+    EXPECT_PRED_FORMAT2(SameText, finished.output, ThroughPrompt(game, c.prompts))
+        << testing::PrintToString(std::string(c.input));
     EXPECT_TRUE(EndedNormally(finished.status)) << finished.status;
   }
 }
@@ -203,7 +150,7 @@ TEST(HiloThroughPipesTest, AnInputThatCannotBeReadEndsTheGameLikeItsEnd) {
       {"/dev/null", "/dev/null"},
       {"a directory", "/"},
   };
-  const std::string expected = Transcript().Start().text();
+  const std::string expected = ThroughPrompt(Transcript("quit_at_the_choice").output, 1);
   for (const auto& c : cases) {
     Fd input(c.path ? open(c.path, O_RDONLY | O_CLOEXEC) : -1);
     Pipe out = MakePipe();
@@ -221,11 +168,10 @@ TEST(HiloThroughPipesTest, AnInputThatCannotBeReadEndsTheGameLikeItsEnd) {
 
 // The texts written as they are, in UTF-8, whatever the plain or UTF-8 locale.
 TEST(HiloThroughPipesTest, UnicodeAndPlainLocalesGetTheTextsInUtf8) {
-  const std::string expected =
-      Transcript().Start().Say(texts::kAskQuit).Say(texts::kPressKeyToFinish).text();
-  for (const std::string_view locale : {"C.UTF-8", "C", "POSIX", "no_SUCH.locale"}) {
-    const Finished finished = RunOnInput("finish\ny\n", locale);
-    EXPECT_EQ(finished.output, expected) << locale;
+  const TranscriptCase c = Transcript("quit_at_the_choice");
+  for (const std::string_view locale : {"C", "POSIX", "no_SUCH.locale"}) {
+    const Finished finished = RunOnInput(c.Input(), locale);
+    EXPECT_EQ(finished.output, c.output) << locale;
     EXPECT_TRUE(EndedNormally(finished.status)) << locale;
   }
 }
@@ -266,20 +212,14 @@ TEST(HiloThroughPipesTest, AShiftJisLocaleGetsTheCodePage932Bytes) {
     std::filesystem::remove_all(directory);
     GTEST_SKIP() << "no Shift_JIS locale can be made here (localedef and the ja_JP sources needed)";
   }
-  const std::string utf8 = Transcript()
-                               .Start()
-                               .Say(texts::kAskQuit)
-                               .Say(texts::kAskQuitAgain)
-                               .Say(texts::kPressKeyToFinish)
-                               .text();
-  const std::string expected = InCodePage932(utf8);
+  const TranscriptCase c = Transcript("quit_at_the_choice");
+  const std::string expected = InCodePage932(c.output);
   // The second byte of 予 and 表 is a backslash, and the gap after the A an ideographic space.
   ASSERT_NE(expected.find("\x97\x5c"), std::string::npos);
   ASSERT_NE(expected.find("\x95\x5c"), std::string::npos);
   ASSERT_NE(expected.find("A\x81\x40"), std::string::npos);
 
-  const Finished finished =
-      RunOnInput("finish\nY\ny\n", "ja_JP.SJIS", {"LOCPATH=" + directory.string()});
+  const Finished finished = RunOnInput(c.Input(), "ja_JP.SJIS", {"LOCPATH=" + directory.string()});
   std::filesystem::remove_all(directory);
 
   EXPECT_EQ(finished.output, expected);
