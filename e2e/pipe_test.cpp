@@ -266,7 +266,8 @@ bool MakeLocale(const std::filesystem::path& directory, std::string_view source,
   const std::filesystem::path locale = directory / name;
   const std::string command = "localedef -c -f " + std::string(charset) + " -i " +
                               std::string(source) + " '" + locale.string() + "' >/dev/null 2>&1";
-  std::system(command.c_str());
+  // localedef's status may report warnings on a locale it made; -1 says no shell could be started.
+  if (std::system(command.c_str()) == -1) return false;
   return std::filesystem::exists(locale / "LC_CTYPE");
 }
 
