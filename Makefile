@@ -1,21 +1,29 @@
-# Thin wrapper over the CMake presets: `make run` plays, `make test` runs every test.
+# Thin wrapper over the CMake presets: `make run` plays, `make test` runs every test. Each first
+# installs, through tools/install-deps, whatever Debian packages it needs and the machine lacks.
 .PHONY: all build run test package bench clean sanitize fuzz tidy
 
 all: build
 
+# The game alone, as a player builds it (build/game): no test framework, warnings not fatal.
+run:
+	tools/install-deps play
+	cmake --preset game
+	cmake --build --preset game
+	./build/game/app/hilo
+
+# Developers' build (build/default): the game and every test, warnings as errors.
 build:
+	tools/install-deps test
 	cmake --preset default
 	cmake --build --preset default
-
-run: build
-	./build/default/app/hilo
 
 test: build
 	ctest --preset default
 
-# Shipping: the Debian package from the default build, and the benchmark against the I/O floor.
-package: build
-	cd build/default && cpack -G DEB
+# The Debian package, built by dpkg-buildpackage from a copy of the tree; it lands in build/package/.
+package:
+	tools/install-deps package
+	tools/build-package
 
 bench:
 	bash bench/run

@@ -26,6 +26,14 @@ class PosixConsolePort final : public ConsolePort {
   PosixConsolePort()
       : encoder_(ChooseOutputEncoding(LocaleCodeset())), writes_to_terminal_(isatty(1) == 1) {}
 
+  // On a terminal, ends the game's last line, so the shell's prompt starts on a line of its own.
+  // Output to a file or a pipe is left exactly as the game wrote it.
+  ~PosixConsolePort() override {
+    if (writes_to_terminal_ && last_byte_ != '\n') WriteAll(STDOUT_FILENO, "\n");
+  }
+  PosixConsolePort(const PosixConsolePort&) = delete;
+  PosixConsolePort& operator=(const PosixConsolePort&) = delete;
+
   std::size_t Read(std::span<char> buffer) override {
     // End of input and every read error (a closed or unreadable input) end the game alike.
     const ssize_t count = ReadSome(STDIN_FILENO, buffer);
@@ -33,6 +41,7 @@ class PosixConsolePort final : public ConsolePort {
   }
 
   void Write(std::string_view texts) override {
+    if (!texts.empty()) last_byte_ = texts.back();
     encoder_.Encode(texts, [](std::string_view bytes) { WriteAll(STDOUT_FILENO, bytes); });
   }
 
@@ -43,6 +52,7 @@ class PosixConsolePort final : public ConsolePort {
  private:
   OutputEncoder encoder_;
   bool writes_to_terminal_;
+  char last_byte_ = '\n';  // until the game writes, the cursor is where the shell left it
   TerminalKeyboard keyboard_;
 };
 

@@ -169,7 +169,7 @@ TEST(HiloKeyWaitTest, AnyKeyEndsTheWaitUnechoedAndWholeAndTheTerminalIsPutBack) 
     ASSERT_TRUE(status);
     EXPECT_TRUE(EndedNormally(*status)) << *status;
     EXPECT_TRUE(screen.ends_with(kPressKeyPrompt));
-    EXPECT_EQ(terminal.ScreenUntilNow(screen), "");
+    EXPECT_EQ(terminal.ScreenUntilNow(screen), "\r\n");  // the last line ended for the shell
     ExpectSameSettings(terminal.Settings(), before);
     EXPECT_EQ(terminal.UnreadInput(), "");
   }
@@ -228,7 +228,7 @@ TEST(HiloKeyWaitTest, TheKeyComesFromTheTerminalWhenTheAnswersComeFromAFile) {
 
   ASSERT_TRUE(status);
   EXPECT_TRUE(EndedNormally(*status)) << *status;
-  EXPECT_EQ(terminal.ScreenUntilNow(screen), "");
+  EXPECT_EQ(terminal.ScreenUntilNow(screen), "\r\n");
   ExpectSameSettings(terminal.Settings(), before);
   EXPECT_EQ(terminal.UnreadInput(), "");
 }
@@ -378,7 +378,7 @@ TEST(HiloJobControlTest, AStoppedGameGivesTheTerminalBackAndTakesItAgainWhenCont
 
     ASSERT_TRUE(status) << "the game did not end";
     EXPECT_TRUE(EndedNormally(*status)) << *status;
-    EXPECT_EQ(terminal.ScreenUntilNow(screen), "");
+    EXPECT_EQ(terminal.ScreenUntilNow(screen), "\r\n");
     ExpectSameSettings(terminal.Settings(), before);
     EXPECT_EQ(terminal.UnreadInput(), "");
   }
