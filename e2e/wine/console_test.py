@@ -281,11 +281,11 @@ def locale_environment(folder):
     """The environment for a Japanese UTF-8 locale: the installed one, or one made here."""
     installed = subprocess.run(["locale", "-a"], text=True, stdout=subprocess.PIPE, check=True)
     if "ja_JP.utf8" in installed.stdout.split():
-        return {"LANG": LOCALE}
+        return {"LANG": LOCALE, "LC_ALL": LOCALE}
     made = folder / "locales"
     made.mkdir()
     subprocess.run(["localedef", "-i", "ja_JP", "-f", "UTF-8", str(made / LOCALE)], check=True)
-    return {"LANG": LOCALE, "LOCPATH": str(made)}
+    return {"LANG": LOCALE, "LC_ALL": LOCALE, "LOCPATH": str(made)}
 
 
 def cases(folder):
@@ -310,7 +310,10 @@ def main():
         scratch = Path(scratch)
         environment = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all",
                            FAKETIME_DISABLE_SHM="1", TERM="xterm")
-        environment.pop("LC_ALL", None)
+        # The locale is the player's: none of the environment's locale settings may outweigh it,
+        # not even the LC_CTYPE that Python sets for itself where there is no locale.
+        for name in [name for name in environment if name.startswith("LC_")]:
+            del environment[name]
         environment.update(locale_environment(scratch))
         played = cases(Path(os.environ["HILO_TRANSCRIPTS"]))
         for number, (transcript, key, redirected) in enumerate(played):
