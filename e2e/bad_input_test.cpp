@@ -57,39 +57,29 @@ std::string AfterIntroduction(std::initializer_list<std::string_view> texts) {
 // The game on two pipes: the test types into one and reads the screen from the other.
 class PipedGame {
  public:
-  PipedGame() {
-    pid_ = StartHilo({.environment = GameEnvironment("C.UTF-8"),
-                      .input = in_.read.get(),
-                      .output = out_.write.get()});
-    in_.read.Close();
-    out_.write.Close();
-  }
-
-  pid_t pid() const { return pid_; }
+  pid_t pid() const { return game_.pid; }
 
   // Types bytes; the game must be reading, or the pipe's room must be enough for them.
-  void Type(std::string_view bytes) { WriteAll(in_.write.get(), bytes); }
+  void Type(std::string_view bytes) { WriteAll(game_.input.get(), bytes); }
 
   // Waits until the screen shows text; false if the game ends or stalls first.
-  bool WaitFor(std::string_view text) { return ReadUntil(out_.read.get(), screen_, text); }
+  bool WaitFor(std::string_view text) { return ReadUntil(game_.output.get(), screen_, text); }
 
   // Ends the input; typing after this is an error.
-  void EndInput() { in_.write.Close(); }
+  void EndInput() { game_.input.Close(); }
 
   // Reads the screen until the game closes it.
-  void ReadScreenToEnd() { screen_ += ReadToEnd(out_.read.get()); }
+  void ReadScreenToEnd() { screen_ += ReadToEnd(game_.output.get()); }
 
   // Ends the input, and returns everything the game wrote and how it ended.
   std::pair<std::string, std::optional<int>> Finish() {
     EndInput();
     ReadScreenToEnd();
-    return {screen_, WaitForExit(pid_)};
+    return {screen_, WaitForExit(game_.pid)};
   }
 
  private:
-  Pipe in_ = MakePipe();
-  Pipe out_ = MakePipe();
-  pid_t pid_ = -1;
+  GameOnPipes game_ = StartOnPipes(GameEnvironment("C.UTF-8"));
   std::string screen_;
 };
 
@@ -227,18 +217,10 @@ TEST(HiloBadInputTest, OutOfMemoryTheGameHandsOnItsOutputSaysSoOnceAndExitsWithS
   constexpr std::string_view kReask =
       "\n\n\"hard\", \"nomal\", \"easy\" or \"beginner\"\n\nSelect dificulty>";
   constexpr std::string_view kPrompt = "\n\n\nSelect difficulty>";
-  Pipe in = MakePipe();
-  Pipe out = MakePipe();
-  Pipe err = MakePipe();
-  const pid_t pid = StartHilo({.environment = GameEnvironment("C.UTF-8"),
-                               .input = in.read.get(),
-                               .output = out.write.get(),
-                               .errors = err.write.get()});
-  in.read.Close();
-  out.write.Close();
-  err.write.Close();
+  GameOnPipes game = StartOnPipes(GameEnvironment("C.UTF-8"));
+  const pid_t pid = game.pid;
   std::string screen;
-  ASSERT_TRUE(ReadUntil(out.read.get(), screen, kPrompt)) << screen;
+  ASSERT_TRUE(ReadUntil(game.output.get(), screen, kPrompt)) << screen;
   // As a small ulimit -v would: the game, waiting for a word, gets little more address space than
   // it has, far less than the re-asks to a flood of wrong words gather before they are handed on.
   const rlim_t now = AddressSpaceBytes(pid);
@@ -248,7 +230,7 @@ TEST(HiloBadInputTest, OutOfMemoryTheGameHandsOnItsOutputSaysSoOnceAndExitsWithS
   ASSERT_EQ(prlimit(pid, RLIMIT_AS, &small, nullptr), 0);
 
   // A writer of its own, since the game's output must be read meanwhile.
-  std::thread flood([input = in.write.Release()] {
+  std::thread flood([input = game.input.Release()] {
     const std::string words(std::size_t{1} << 16, '\n');
     std::string line = words;
     for (std::size_t i = 0; i < line.size(); i += 2) line[i] = 'x';
@@ -258,9 +240,9 @@ TEST(HiloBadInputTest, OutOfMemoryTheGameHandsOnItsOutputSaysSoOnceAndExitsWithS
     }
     close(input);
   });
-  screen += ReadToEnd(out.read.get());
+  screen += ReadToEnd(game.output.get());
   flood.join();
-  const std::string errors = ReadToEnd(err.read.get());
+  const std::string errors = ReadToEnd(game.errors.get());
   const auto status = WaitForExit(pid);
 
   ASSERT_TRUE(status);

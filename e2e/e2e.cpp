@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
+#include <utility>
 
 // Not every C library declares it.
 extern char** environ;  // NOLINT(readability-redundant-declaration)
@@ -320,6 +321,17 @@ Pipe MakePipe() {
   if (pipe(ends) != 0) Fail("pipe failed");
   for (const int end : ends) fcntl(end, F_SETFD, FD_CLOEXEC);
   return {Fd(ends[0]), Fd(ends[1])};
+}
+
+GameOnPipes StartOnPipes(std::vector<std::string> environment) {
+  Pipe in = MakePipe();
+  Pipe out = MakePipe();
+  Pipe err = MakePipe();
+  const pid_t pid = StartHilo({.environment = std::move(environment),
+                               .input = in.read.get(),
+                               .output = out.write.get(),
+                               .errors = err.write.get()});
+  return {pid, std::move(in.write), std::move(out.read), std::move(err.read)};
 }
 
 }  // namespace hilo::e2e

@@ -113,4 +113,15 @@ struct Pipe {
 // Opens a pipe whose ends are not inherited by started processes beyond the streams given them.
 Pipe MakePipe();
 
+// A game started with its three standard streams on new pipes; the test holds the other ends.
+struct GameOnPipes {
+  pid_t pid;
+  Fd input;   // written to, the game reads it
+  Fd output;  // the game's standard output
+  Fd errors;  // the game's standard error
+};
+
+// Starts the game in environment with its standard streams on new pipes.
+GameOnPipes StartOnPipes(std::vector<std::string> environment);
+
 }  // namespace hilo::e2e

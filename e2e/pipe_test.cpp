@@ -30,22 +30,13 @@ struct Finished {
 // stopped unless extra_environment sets it otherwise.
 Finished RunOnInput(std::string_view input, std::string_view locale = "C.UTF-8",
                     const std::vector<std::string>& extra_environment = {}) {
-  Pipe in = MakePipe();
-  Pipe out = MakePipe();
-  Pipe err = MakePipe();
-  const pid_t pid = StartHilo({.environment = GameEnvironment(locale, extra_environment),
-                               .input = in.read.get(),
-                               .output = out.write.get(),
-                               .errors = err.write.get()});
-  in.read.Close();
-  out.write.Close();
-  err.write.Close();
-  WriteAll(in.write.get(), input);
-  in.write.Close();
+  GameOnPipes game = StartOnPipes(GameEnvironment(locale, extra_environment));
+  WriteAll(game.input.get(), input);
+  game.input.Close();
   Finished finished;
-  finished.output = ReadToEnd(out.read.get());
-  finished.errors = ReadToEnd(err.read.get());
-  finished.status = WaitForExit(pid).value_or(-1);
+  finished.output = ReadToEnd(game.output.get());
+  finished.errors = ReadToEnd(game.errors.get());
+  finished.status = WaitForExit(game.pid).value_or(-1);
   return finished;
 }
 
