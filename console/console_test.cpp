@@ -16,16 +16,13 @@ TEST(ConsoleWriteTest, FillsPlaceholdersInOrder) {
     std::initializer_list<Console::Value> values;
     std::string_view written;
   } cases[] = {
-      {"plain\n", {}, "plain\n"},
       // Placeholders without values stay as written, whether values are missing or none are given.
       {"%d and %s", {}, "%d and %s"},
       {"%d and %s", {5}, "5 and %s"},
       {"%d,", {2}, "2,"},
-      {"\nNumber is %s, H or L? >", {std::string_view("10")}, "\nNumber is 10, H or L? >"},
       {"%d and %s", {-340, std::string_view("A")}, "-340 and A"},
       {"%d", {std::numeric_limits<std::int32_t>::min()}, "-2147483648"},
       {"%d", {std::numeric_limits<std::int32_t>::max()}, "2147483647"},
-      {"\"%s\"が選択されました", {std::string_view("Beginnger")}, "\"Beginnger\"が選択されました"},
   };
   for (const auto& c : cases) {
     FakePort port;
@@ -72,15 +69,6 @@ TEST(ConsoleFlushTest, TerminalGetsEveryTextAtOnce) {
   console.Write("b");
   EXPECT_EQ(port.output(), "ab");
   EXPECT_EQ(port.writes(), 2);
-}
-
-TEST(ConsoleFlushTest, KeyWaitComesAfterTheTextBeforeIt) {
-  FakePort port;
-  Console console(port);
-  console.Write("Press key to finish.\n\n>");
-  console.WaitKey();
-  ASSERT_EQ(port.output_at_key_waits().size(), 1U);
-  EXPECT_EQ(port.output_at_key_waits()[0], "Press key to finish.\n\n>");
 }
 
 TEST(AskChoiceTest, ReasksOnceAfterEveryOtherToken) {
@@ -134,15 +122,6 @@ TEST(AskChoiceTest, FindsEachWordAmongLookAlikes) {
     }
     EXPECT_EQ(port.output(), c.written) << c.input;
   }
-}
-
-TEST(AskChoiceTest, TheRestOfALineAnswersTheNextQuestion) {
-  constexpr std::array<std::string_view, 2> kYesNo = {"y", "n"};
-  FakePort port({"y n\n"});
-  Console console(port);
-  EXPECT_EQ(console.AskChoice(kYesNo, "?>"), "y");
-  EXPECT_EQ(console.AskChoice(kYesNo, "?>"), "n");
-  EXPECT_EQ(console.AskChoice(kYesNo, "?>"), std::nullopt);
 }
 
 }  // namespace

@@ -185,12 +185,6 @@ TEST(HiloBadInputTest, AHundredMegabyteWordIsOneReaskAndTakesNoMoreMemoryThanASh
       << *long_word << " KiB against " << *short_word << " KiB for a one-letter word";
 }
 
-}  // namespace
-}  // namespace hilo::e2e
-
-namespace hilo::e2e {
-namespace {
-
 // True when this test, and so the game built alongside it, runs under AddressSanitizer, whose
 // allocator reports running out of memory itself.
 constexpr bool kUnderAddressSanitizer =
@@ -213,9 +207,6 @@ rlim_t AddressSpaceBytes(pid_t pid) {
 
 TEST(HiloBadInputTest, OutOfMemoryTheGameHandsOnItsOutputSaysSoOnceAndExitsWithStatus1) {
   if (kUnderAddressSanitizer) GTEST_SKIP() << "the sanitizer's allocator reports it instead";
-  // Written by hand: the re-ask at the choice of difficulty.
-  constexpr std::string_view kReask =
-      "\n\n\"hard\", \"nomal\", \"easy\" or \"beginner\"\n\nSelect dificulty>";
   constexpr std::string_view kPrompt = "\n\n\nSelect difficulty>";
   GameOnPipes game = StartOnPipes(GameEnvironment("C.UTF-8"));
   const pid_t pid = game.pid;
@@ -251,9 +242,9 @@ TEST(HiloBadInputTest, OutOfMemoryTheGameHandsOnItsOutputSaysSoOnceAndExitsWithS
   // What the game held is handed on whole: re-asks, and no part of one.
   const std::size_t reasks_from = screen.find(kPrompt) + kPrompt.size();
   const std::string_view reasks = std::string_view(screen).substr(reasks_from);
-  EXPECT_GT(reasks.size(), kReask.size());
-  EXPECT_EQ(reasks.size() % kReask.size(), 0u);
-  EXPECT_TRUE(reasks.ends_with(kReask));
+  EXPECT_GT(reasks.size(), kSelectAgain.size());
+  EXPECT_EQ(reasks.size() % kSelectAgain.size(), 0u);
+  EXPECT_TRUE(reasks.ends_with(kSelectAgain));
 }
 
 }  // namespace

@@ -175,26 +175,6 @@ TEST(HiloKeyWaitTest, AnyKeyEndsTheWaitUnechoedAndWholeAndTheTerminalIsPutBack) 
   }
 }
 
-TEST(HiloKeyWaitTest, ASignalDuringTheWaitPutsTheTerminalBackThenEndsTheGame) {
-  for (const int signal : {SIGTERM, SIGHUP, SIGQUIT, SIGINT}) {
-    SCOPED_TRACE(strsignal(signal));
-    PseudoTerminal terminal;
-    const termios before = terminal.Settings();
-    const pid_t pid = StartOnTerminal(terminal);
-    WriteAll(terminal.master(), kToTheKeyWait);
-    std::string screen;
-    ASSERT_TRUE(ReadUntil(terminal.master(), screen, kPressKeyPrompt)) << screen;
-    ASSERT_TRUE(terminal.WaitUntilRaw());
-
-    kill(pid, signal);
-    const auto status = WaitForExit(pid);
-
-    ASSERT_TRUE(status);
-    EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == signal) << *status;
-    ExpectSameSettings(terminal.Settings(), before);
-  }
-}
-
 TEST(HiloKeyWaitTest, ASignalIgnoredAtStartStaysIgnoredDuringTheWait) {
   PseudoTerminal terminal;
   const pid_t pid = StartOnTerminal(terminal, kControllingTerminal, {SIGHUP});
@@ -265,12 +245,6 @@ TEST(HiloTerminalTest, TheTerminalIsLeftAsItWasAndCtrlCAtAPromptEndsTheGame) {
   EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == SIGINT) << *status;
 }
 
-}  // namespace
-}  // namespace hilo::e2e
-
-namespace hilo::e2e {
-namespace {
-
 // The state letter of a process in /proc: 'T' while it is stopped; '\0' once it is gone.
 char ProcessState(pid_t pid) {
   std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
@@ -316,8 +290,9 @@ TEST(HiloJobControlTest, EveryEndingSignalPutsTheTerminalBackAndEndsTheGameByTha
     int signal;
     Job job;
   } cases[] = {
-      {SIGUSR1, Job::kForeground}, {SIGALRM, Job::kForeground}, {SIGRTMIN, Job::kForeground},
-      {SIGTERM, Job::kBackground}, {SIGHUP, Job::kBackground},
+      {SIGTERM, Job::kForeground},  {SIGHUP, Job::kForeground},  {SIGQUIT, Job::kForeground},
+      {SIGINT, Job::kForeground},   {SIGUSR1, Job::kForeground}, {SIGALRM, Job::kForeground},
+      {SIGRTMIN, Job::kForeground}, {SIGTERM, Job::kBackground}, {SIGHUP, Job::kBackground},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(strsignal(c.signal));

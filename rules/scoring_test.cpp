@@ -78,29 +78,6 @@ TEST(JudgeTest, WinsEarnTheAwardTable) {
   }
 }
 
-TEST(JudgeTest, HigherFromAnAceAndLowerFromATwoNeverWin) {
-  for (const Difficulty difficulty : kAllDifficulties) {
-    for (Card next = kLowestCard; next <= kHighestCard; ++next) {
-      EXPECT_NE(Judge(difficulty, 14, next, Answer::kHigher).outcome, Outcome::kWin);
-      EXPECT_NE(Judge(difficulty, 2, next, Answer::kLower).outcome, Outcome::kWin);
-    }
-  }
-}
-
-TEST(StakeTest, GrowsWithDistanceFromEight) {
-  const struct {
-    Card current;
-    int ten_per_step, banded;
-  } cases[] = {{8, 0, 0},    {7, 10, 0},  {10, 20, 0}, {5, 30, 25},
-               {13, 50, 25}, {2, 60, 50}, {14, 60, 50}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(Stake(Difficulty::kHard, c.current), c.ten_per_step) << c.current;
-    EXPECT_EQ(Stake(Difficulty::kNormal, c.current), c.ten_per_step) << c.current;
-    EXPECT_EQ(Stake(Difficulty::kEasy, c.current), c.banded) << c.current;
-    EXPECT_EQ(Stake(Difficulty::kBeginner, c.current), c.banded) << c.current;
-  }
-}
-
 TEST(ContinuePenaltyTest, EachDifficultyChargesItsOwnWay) {
   const struct {
     Difficulty difficulty;
