@@ -11,7 +11,8 @@ namespace hilo {
 namespace {
 
 // Reads every token of input delivered in the given chunks into one reused token, through a
-// reader with small blocks so that words cross block boundaries; an overlong word shows as "<long>".
+// reader with small blocks so that words cross block boundaries; an overlong word shows as
+// "<long>".
 std::vector<std::string> TokensOf(std::vector<std::string> chunks, std::size_t block_size = 4) {
   FakePort port(std::move(chunks));
   TokenReader reader([&port](std::span<char> buffer) { return port.Read(buffer); }, block_size);
@@ -30,15 +31,10 @@ TEST(TokenReaderTest, SplitsOnExactlyTheSixWhitespaceBytes) {
     std::string input;
     Tokens tokens;
   } cases[] = {
-      {"hard\n", {"hard"}},
-      {"   y\n", {"y"}},
       {"\n\n \t\n", {}},
-      {"y n\n", {"y", "n"}},
       {"a\tb\vc\fd e\nf", {"a", "b", "c", "d", "e", "f"}},
-      {"last-word-without-newline", {"last-word-without-newline"}},
       // Other control bytes and NUL are part of a word, so a word holding a NUL is not "h".
       {std::string("h\0 \x01x\x7f", 6), {std::string("h\0", 2), "\x01x\x7f"}},
-      {"", {}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(TokensOf({c.input}), c.tokens) << c.input;
@@ -52,15 +48,11 @@ TEST(TokenReaderTest, JapaneseWordsStayWholeWithAFullWidthSpaceInside) {
 }
 
 TEST(TokenReaderTest, CarriageReturnsAreDroppedWherever) {
-  EXPECT_EQ(TokensOf({"y\r\nn\r\n"}), (Tokens{"y", "n"}));
   EXPECT_EQ(TokensOf({"ha\rrd\r\n"}), (Tokens{"hard"}));
-  // A line ended by CR alone runs into the next one.
-  EXPECT_EQ(TokensOf({"y\rn\r"}), (Tokens{"yn"}));
   EXPECT_EQ(TokensOf({"\r\r\r", "\r", "y"}), (Tokens{"y"}));
 }
 
 TEST(TokenReaderTest, CtrlZEndsTheInputForGood) {
-  EXPECT_EQ(TokensOf({"y n\x1Ah l\n"}), (Tokens{"y", "n"}));
   EXPECT_EQ(TokensOf({"hard\x1A", "h\n"}), (Tokens{"hard"}));
   EXPECT_EQ(TokensOf({"\x1A", "h\n"}), (Tokens{}));
 }

@@ -27,17 +27,12 @@ namespace {
 // Long enough for a slow, loaded machine; only a game that hangs ever reaches it.
 constexpr auto kSafetyTimeout = std::chrono::seconds(30);
 
-// True when text begins with prefix.
-bool StartsWith(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
-
 // Settings of the caller that must not reach the game: its locale and any clock faking.
 bool IsReplacedSetting(std::string_view entry) {
   constexpr std::string_view kReplaced[] = {
       "LC_", "LANG=", "LANGUAGE=", "LOCPATH=", "FAKETIME", "LD_PRELOAD=", "TZ=", "DONT_FAKE"};
   return std::ranges::any_of(kReplaced,
-                             [entry](std::string_view name) { return StartsWith(entry, name); });
+                             [entry](std::string_view name) { return entry.starts_with(name); });
 }
 
 // When a wait begun now gives up.
