@@ -17,7 +17,8 @@ function(hilo_add_library name)
 endfunction()
 
 # hilo_add_test(NAME SOURCES... [DEPENDS libs...])
-# A GoogleTest executable whose cases are each registered with ctest.
+# A GoogleTest executable whose cases are each registered with ctest. A case run once per value is
+# named by the value's own name, as the test gives it, not by its printed bytes.
 function(hilo_add_test name)
   if(NOT HILO_BUILD_TESTS)
     return()
@@ -25,7 +26,7 @@ function(hilo_add_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gtest_main hilo_warnings)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 30)
+  gtest_discover_tests(${name} NO_PRETTY_VALUES DISCOVERY_TIMEOUT 30)
 endfunction()
 
 # hilo_add_fuzzer(NAME SOURCES... [DEPENDS libs...])
