@@ -93,14 +93,12 @@ void OutputEncoder::Encode(std::string_view text, const Sink& write) {
   char* in = const_cast<char*>(text.data());
   std::size_t in_left = text.size();
   Chunk out(write);
-  // The last pass, with no input, closes a stateful encoding's shift sequence.
-  for (bool closing = false;;) {
-    const std::size_t result = closing ? iconv(converter_, nullptr, nullptr, out.at(), out.left())
-                                       : iconv(converter_, &in, &in_left, out.at(), out.left());
-    if (result != kIconvError) {
-      if (closing) break;
-      closing = true;
-    } else if (errno == E2BIG) {
+  for (;;) {
+    if (iconv(converter_, &in, &in_left, out.at(), out.left()) != kIconvError) {
+      ShiftBack(out);  // closes a stateful encoding's last shift sequence
+      break;
+    }
+    if (errno == E2BIG) {
       if (!out.HandOn()) break;  // not even one character fits an empty chunk
     } else {
       // A character the target cannot show, or bytes that are no character: "?" stands in for
