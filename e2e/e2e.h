@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "console/fd_io_posix.h"
+#include "console/posix/fd_io.h"
 #include "e2e/expected_text.h"
 
 // Starting the built game as a separate process and talking to it, for the end-to-end tests.

@@ -1,4 +1,4 @@
-#include "console/fd_io_posix.h"
+#include "console/posix/fd_io.h"
 
 #include <poll.h>
 #include <unistd.h>

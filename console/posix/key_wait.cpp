@@ -1,4 +1,4 @@
-#include "console/key_press_posix.h"
+#include "console/posix/key_wait.h"
 
 #include <cstddef>
 

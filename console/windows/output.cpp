@@ -1,5 +1,4 @@
-// Belongs to the Windows console; free of Windows headers so every platform builds and tests it.
-#include "console/line_ends.h"
+#include "console/windows/output.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "console/output_encoding_posix.h"
+#include "console/posix/output.h"
 
 #include <algorithm>
 #include <array>

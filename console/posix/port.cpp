@@ -6,9 +6,9 @@
 #include <string>
 
 #include "console/console_port.h"
-#include "console/fd_io_posix.h"
-#include "console/output_encoding_posix.h"
-#include "console/terminal_posix.h"
+#include "console/posix/fd_io.h"
+#include "console/posix/output.h"
+#include "console/posix/keyboard.h"
 
 namespace hilo {
 namespace {

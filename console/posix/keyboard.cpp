@@ -1,12 +1,12 @@
-#include "console/terminal_posix.h"
+#include "console/posix/keyboard.h"
 
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include "console/fd_io_posix.h"
-#include "console/key_press_posix.h"
-#include "console/raw_mode_posix.h"
+#include "console/posix/fd_io.h"
+#include "console/posix/key_wait.h"
+#include "console/posix/raw_mode.h"
 
 namespace hilo {
 

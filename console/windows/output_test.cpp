@@ -1,4 +1,4 @@
-#include "console/line_ends.h"
+#include "console/windows/output.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "console/key_wait_rule.h"
+#include "console/windows/key_wait.h"
 
 #include <gtest/gtest.h>
 

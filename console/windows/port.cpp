@@ -4,8 +4,8 @@
 #include <string>
 
 #include "console/console_port.h"
-#include "console/key_wait_rule.h"
-#include "console/line_ends.h"
+#include "console/windows/key_wait.h"
+#include "console/windows/output.h"
 
 namespace hilo {
 namespace {

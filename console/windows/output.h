@@ -1,4 +1,3 @@
-// Belongs to the Windows console; free of Windows headers so every platform builds and tests it.
 #pragma once
 
 #include <string>

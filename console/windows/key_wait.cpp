@@ -1,5 +1,4 @@
-// Belongs to the Windows console; free of Windows headers so every platform builds and tests it.
-#include "console/key_wait_rule.h"
+#include "console/windows/key_wait.h"
 
 namespace hilo {
 namespace {

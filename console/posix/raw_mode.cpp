@@ -1,4 +1,4 @@
-#include "console/raw_mode_posix.h"
+#include "console/posix/raw_mode.h"
 
 #include <signal.h>
 #include <unistd.h>
