@@ -15,7 +15,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # The C++ runtime goes inside the .exe, so it runs with nothing beside it.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libstdc++ -static-libgcc")
 
 # Windows programs built here run under Wine, on ctest's command lines too.
 find_program(CMAKE_CROSSCOMPILING_EMULATOR NAMES wine wine64)
