@@ -14,7 +14,8 @@ class Clock {
   // Whole seconds since 1970-01-01 00:00:00 UTC, or nullopt when the clock cannot be read.
   virtual std::optional<std::int64_t> NowSeconds() = 0;
 
-  // Blocks, without spinning, until the second after rejected_second has begun; at once if it has.
+  // Blocks, without spinning, until the second after rejected_second has begun (at once if it has),
+  // or for a second at most where the clock was set back or cannot be read.
   virtual void SleepUntilNextSecond(std::int64_t rejected_second) = 0;
 };
 
