@@ -14,8 +14,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# The C++ runtime goes inside the .exe, so it runs with nothing beside it.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# The C++ runtime goes inside the .exe, so it runs with nothing beside it. No link time is written
+# into it either, so that two builds of the same sources give the same bytes.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libstdc++ -static-libgcc -Wl,--no-insert-timestamp")
 
 # Windows programs built here run under Wine, on ctest's command lines too.
 find_program(CMAKE_CROSSCOMPILING_EMULATOR NAMES wine wine64)

@@ -18,9 +18,12 @@ std::optional<Card> CardForSecond(std::int64_t seconds) {
 
 Card ClockSeededDraw(Clock& clock) {
   for (;;) {
-    if (const auto card = CardForSecond(clock.NowSeconds())) return *card;
+    // Without a reading there is no card to give, and waiting for one could last forever.
+    const auto second = clock.NowSeconds();
+    if (!second) throw ClockUnreadable();
+    if (const auto card = CardForSecond(*second)) return *card;
     // The seed only changes with the second, so re-reading the clock before then is wasted work.
-    clock.SleepUntilNextSecond();
+    clock.SleepUntilNextSecond(*second);
   }
 }
 

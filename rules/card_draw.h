@@ -13,6 +13,7 @@ namespace hilo {
 std::optional<Card> CardForSecond(std::int64_t seconds);
 
 // Draws one card: that of the first accepted second from now on, sleeping through a rejected one.
+// Throws ClockUnreadable when the clock cannot be read.
 Card ClockSeededDraw(Clock& clock);
 
 }  // namespace hilo

@@ -5,6 +5,8 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <stdexcept>
+#include <vector>
 
 #include "rules/scripted_clock.h"
 
@@ -56,7 +58,7 @@ TEST(ClockSeededDrawTest, AcceptedSecondIsDrawnAtOnce) {
   ScriptedClock clock({1'767'225'607});
   EXPECT_EQ(ClockSeededDraw(clock), 14);
   EXPECT_EQ(clock.reads(), 1);
-  EXPECT_EQ(clock.sleeps(), 0);
+  EXPECT_TRUE(clock.slept_past().empty());
 }
 
 TEST(ClockSeededDrawTest, DrawsWithinOneSecondAgree) {
@@ -71,14 +73,40 @@ TEST(ClockSeededDrawTest, RejectedSecondSleepsOnceAndGivesTheNextSecondsCard) {
   for (std::int64_t seed = 0; seed < 100; ++seed) {
     if (CardForSecond(seed)) continue;
     ++rejected_seeds;
-    ScriptedClock clock({1'767'225'600 + seed});
+    const std::int64_t second = 1'767'225'600 + seed;
+    ScriptedClock clock({second});
     const Card card = ClockSeededDraw(clock);
     // No two consecutive seconds are rejected, so one sleep and one more reading always suffice.
+    // The sleep is past the second read, not past a fresh reading that may already be later.
     EXPECT_EQ(card, CardForSecond(seed + 1)) << seed;
-    EXPECT_EQ(clock.sleeps(), 1) << seed;
+    EXPECT_EQ(clock.slept_past(), std::vector<std::int64_t>{second}) << seed;
     EXPECT_EQ(clock.reads(), 2) << seed;
   }
   EXPECT_EQ(rejected_seeds, 14);
+}
+
+// A clock that cannot be read, as a 32-bit clock past 2038 is: it counts the draw's readings and
+// sleeps, and stops a draw that keeps waiting on it.
+class UnreadableClock : public Clock {
+ public:
+  std::optional<std::int64_t> NowSeconds() override {
+    if (++reads_ > 2) throw std::logic_error("the draw kept reading a clock that cannot be read");
+    return std::nullopt;
+  }
+  void SleepUntilNextSecond(std::int64_t /*rejected_second*/) override { ++sleeps_; }
+  int reads() const { return reads_; }
+  int sleeps() const { return sleeps_; }
+
+ private:
+  int reads_ = 0;
+  int sleeps_ = 0;
+};
+
+TEST(ClockSeededDrawTest, ClockThatCannotBeReadEndsTheDrawAtOnce) {
+  UnreadableClock clock;
+  EXPECT_THROW(ClockSeededDraw(clock), ClockUnreadable);
+  EXPECT_EQ(clock.reads(), 1);
+  EXPECT_EQ(clock.sleeps(), 0);
 }
 
 TEST(CardLabelTest, LettersBeginAfterTheTen) {
