@@ -61,8 +61,12 @@ struct JobProcesses {
 
 // Starts the game as launch.job says, on launch.terminal, from a stand-in for a job-control shell
 // that leads the terminal's session: the game's process group has a parent in the session, so
-// stop signals stop it, as they do in a shell. The stand-in does nothing else.
+// stop signals stop it, as they do in a shell. Like a shell, the stand-in takes the terminal back
+// whenever the game stops, and does nothing else unless told.
 JobProcesses StartHiloAsJob(const Launch& launch);
+
+// As a shell's fg: the stand-in gives the terminal to the game's process group and continues it.
+void BringToForeground(const JobProcesses& job);
 
 // Waits for a game started as a job to end, like WaitForExit.
 std::optional<int> WaitForJob(const JobProcesses& job);
