@@ -142,6 +142,11 @@ void RemoveSharedMemoryLeftBy(pid_t pid) {
   // A session of its own: without a terminal given, the game has no controlling terminal, even
   // when the tests run in one, so its key wait returns at once.
   setsid();
+  if (launch.address_space_kib > 0) {
+    const rlim_t bytes = static_cast<rlim_t>(launch.address_space_kib) * 1024;
+    const rlimit address_space = {bytes, bytes};
+    setrlimit(RLIMIT_AS, &address_space);
+  }
   int terminal = -1;
   if (!launch.terminal.empty()) {
     terminal = open(launch.terminal.c_str(), O_RDWR);

@@ -37,6 +37,7 @@ struct Launch {
       {};  // started ignored, as under nohup; every other one as default
   // With a terminal: started as a job, by a stand-in for the shell.
   Job job = Job::kNone;
+  long address_space_kib = 0;  // if not 0, the game's address space limit, as ulimit -v sets it
 };
 
 // This process's environment with the locale set to locale, the clock stopped at kStoppedSecond
