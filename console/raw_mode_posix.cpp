@@ -11,8 +11,9 @@ namespace hilo {
 namespace {
 
 // Every signal whose default action ends the process, as this system defines them, besides the
-// real-time ones: none of them may leave the terminal raw. SIGKILL cannot be caught. The rest stop
-// the process (SIGSTOP, SIGTSTP, SIGTTIN, SIGTTOU), continue it (SIGCONT) or are ignored (SIGCHLD,
+// real-time ones: none of them may leave the terminal raw. SIGKILL cannot be caught, nor can
+// signals 32 and 33, below SIGRTMIN, which glibc keeps for itself. The rest stop the process
+// (SIGSTOP, SIGTSTP, SIGTTIN, SIGTTOU), continue it (SIGCONT) or are ignored (SIGCHLD,
 // SIGURG, SIGWINCH). SIGINT is among them for when it is sent by kill, since Ctrl+C is a key here.
 constexpr int kDeadlySignals[] = {
     SIGHUP,    SIGINT,  SIGQUIT, SIGILL,  SIGTRAP, SIGABRT, SIGBUS, SIGFPE,  SIGUSR1,   SIGSEGV,
