@@ -111,8 +111,9 @@ bool Enter() {
   raw.c_cc[VMIN] = state.min_bytes;
   raw.c_cc[VTIME] = state.tenths;
   if (!SetSettings(raw)) return false;
-  // Noted after the change: a SIGSTOP in between leaves the terminal raw, and taking it again
-  // after that stop must still see it as the game's.
+  // What the game set, not what the terminal reports afterwards, where a SIGSTOP in between could
+  // let a shell's settings pass for the game's; and only once set, so that until then the raw
+  // settings before (another wait for a read) still count as the game's.
   state.raw = raw;
   state.applied = true;
   return true;

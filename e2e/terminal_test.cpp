@@ -273,6 +273,11 @@ bool WaitUntilStopped(const PseudoTerminal& terminal, const JobProcesses& job) {
       [&] { return ProcessState(job.game) == 'T' && tcgetpgrp(terminal.master()) == job.shell; });
 }
 
+// True when status says the game ended by signal, or, with signal 0, by itself with status 0.
+bool EndedBy(int status, int signal) {
+  return signal == 0 ? EndedNormally(status) : WIFSIGNALED(status) && WTERMSIG(status) == signal;
+}
+
 // Modes a shell may set at its prompt: stty intr ^K -ixon.
 termios ShellModes(termios settings) {
   settings.c_cc[VINTR] = 0x0B;
@@ -349,11 +354,7 @@ TEST(HiloJobControlTest, EveryEndingSignalPutsTheTerminalBackAndEndsTheGameByTha
     const auto status = WaitForJob(job);
 
     ASSERT_TRUE(status) << "the game did not end";
-    if (c.signal == 0) {
-      EXPECT_TRUE(EndedNormally(*status)) << *status;
-    } else {
-      EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == c.signal) << *status;
-    }
+    EXPECT_TRUE(EndedBy(*status, c.signal)) << *status;
     ExpectSameSettings(terminal.Settings(), before);
     EXPECT_EQ(SharedMemoryLeftBy(job.game), std::vector<std::string>{});
   }
@@ -410,11 +411,7 @@ TEST(HiloJobControlTest, AStoppedGameGivesTheTerminalBackAndTakesItAgainOnlyInTh
     const auto status = WaitForJob(job);
 
     ASSERT_TRUE(status) << "the game did not end";
-    if (c.ending == 0) {
-      EXPECT_TRUE(EndedNormally(*status)) << *status;
-    } else {
-      EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == c.ending) << *status;
-    }
+    EXPECT_TRUE(EndedBy(*status, c.ending)) << *status;
     EXPECT_EQ(terminal.ScreenUntilNow(screen), c.ending == 0 ? "\r\n" : "");
     // What the game puts back is what it found when it last took the terminal.
     ExpectSameSettings(terminal.Settings(), c.while_stopped);
