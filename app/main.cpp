@@ -1,4 +1,6 @@
 #include <cstdio>
+#include <cstdlib>
+#include <exception>
 #include <new>
 
 #include "app/system_clock.h"
@@ -7,8 +9,26 @@
 #include "game/game_flow.h"
 #include "rules/clock.h"
 
+namespace {
+
+constexpr const char* kOutOfMemory = "hilo: out of memory\n";
+
+// Without memory even for the exception that says so, the runtime ends the game here, with no
+// exception in flight: one line on the unbuffered standard error, which needs no memory, then
+// status 1 as below. Anything else that ends the game here aborts it as before.
+[[noreturn]] void EndWithoutMemory() {
+  if (std::current_exception() == nullptr) {
+    std::fputs(kOutOfMemory, stderr);
+    std::_Exit(1);
+  }
+  std::abort();
+}
+
+}  // namespace
+
 // The game takes no options: the command line is not looked at.
 int main() {
+  std::set_terminate(EndWithoutMemory);
   try {
     const auto port = hilo::MakeStandardPort();
     hilo::SystemClock clock;
@@ -19,7 +39,7 @@ int main() {
   } catch (const std::bad_alloc&) {
     // The game cannot go on without memory. The console, gone with the scope, has handed on what
     // it still held; one line says why the game stopped, on an unbuffered stream that needs none.
-    std::fputs("hilo: out of memory\n", stderr);
+    std::fputs(kOutOfMemory, stderr);
     return 1;
   } catch (const hilo::ClockUnreadable&) {
     // No card can be drawn without the time, and waiting for a clock that fails may never end.

@@ -245,6 +245,36 @@ TEST(HiloBadInputTest, OutOfMemoryTheGameHandsOnItsOutputSaysSoOnceAndExitsWithS
   EXPECT_GT(reasks.size(), kSelectAgain.size());
   EXPECT_EQ(reasks.size() % kSelectAgain.size(), 0u);
   EXPECT_TRUE(reasks.ends_with(kSelectAgain));
+
+  // So does a game that runs out as it starts, even where the C++ runtime has too little memory to
+  // throw. Where that lies moves with the toolchain, so address-space limits are scanned from one
+  // the loader refuses (status 127) up to one the game plays with.
+  int outcomes[3] = {};  // refused, out of memory, played
+  for (long kib = 1024; kib < 8192 && outcomes[2] == 0; kib += 16) {
+    Pipe out = MakePipe();
+    Pipe err = MakePipe();
+    const pid_t starting = StartHilo({.environment = GameEnvironment("C.UTF-8", {}, false),
+                                      .output = out.write.get(),
+                                      .errors = err.write.get(),
+                                      .address_space_kib = kib});
+    out.write.Close();
+    err.write.Close();
+    ReadToEnd(out.read.get());
+    const std::string said = ReadToEnd(err.read.get());
+    const auto ended = WaitForExit(starting);
+    ASSERT_TRUE(ended && WIFEXITED(*ended)) << kib << " KiB: " << said;
+    const int code = WEXITSTATUS(*ended);
+    if (code == 127 && outcomes[1] + outcomes[2] == 0) {
+      ++outcomes[0];
+    } else {
+      ASSERT_TRUE(code == 0 || code == 1) << kib << " KiB: " << code;
+      EXPECT_EQ(said, code == 0 ? "" : "hilo: out of memory\n") << kib << " KiB";
+      ++outcomes[code == 0 ? 2 : 1];
+    }
+  }
+  EXPECT_GT(outcomes[0], 0);
+  EXPECT_GT(outcomes[1], 0);
+  EXPECT_GT(outcomes[2], 0);
 }
 
 }  // namespace

@@ -72,20 +72,24 @@ bool ReadMore(int fd, std::string& out, std::chrono::steady_clock::time_point de
 
 // Stands in for a job-control shell that leads the session: the calling process forks, the game
 // goes on in the child, in a process group of its own in the terminal's foreground or background,
-// and the shell writes the game's id to report, waits for it and ends just as the game ended.
+// and the shell writes the game's id to report, waits for it and ends just as the game ended. Like
+// a shell, it takes the terminal back whenever the game stops, and on SIGUSR1 it does fg.
 void ForkGameAsJob(Job job, int terminal, int report) {
+  // The shell takes the game's stops and fg one at a time, in the order they come, as signals it
+  // waits for. It changes the terminal's foreground from the background, so SIGTTOU must not stop
+  // it. The game unblocks them all before it starts.
+  sigset_t events;
+  sigemptyset(&events);
+  sigaddset(&events, SIGCHLD);
+  sigaddset(&events, SIGUSR1);
+  sigset_t held = events;
+  sigaddset(&held, SIGTTOU);
+  sigprocmask(SIG_BLOCK, &held, nullptr);
   const pid_t game = fork();
   if (game < 0) _exit(125);
   if (game == 0) {
     setpgid(0, 0);
-    if (job == Job::kForeground) {
-      // Still in the background, a process takes the terminal only with SIGTTOU held back.
-      sigset_t tty_output;
-      sigemptyset(&tty_output);
-      sigaddset(&tty_output, SIGTTOU);
-      sigprocmask(SIG_BLOCK, &tty_output, nullptr);
-      if (tcsetpgrp(terminal, getpid()) != 0) _exit(126);
-    }
+    if (job == Job::kForeground && tcsetpgrp(terminal, getpid()) != 0) _exit(126);
     return;
   }
   setpgid(game, game);
@@ -93,13 +97,21 @@ void ForkGameAsJob(Job job, int terminal, int report) {
   for (int fd = 3; fd < 1024; ++fd) {
     if (fd != report && fd != terminal) close(fd);
   }
-  const ssize_t written = write(report, &game, sizeof game);
+  if (write(report, &game, sizeof game) != sizeof game) _exit(125);
   close(report);
   int status = 0;
-  while (written == sizeof game && waitpid(game, &status, 0) < 0) {
-    if (errno != EINTR) _exit(125);
+  for (pid_t reported = 0; reported != game;) {
+    int signal = 0;
+    if (sigwait(&events, &signal) != 0) _exit(125);
+    if (signal == SIGUSR1) {
+      tcsetpgrp(terminal, game);
+      kill(-game, SIGCONT);
+      continue;
+    }
+    while ((reported = waitpid(game, &status, WNOHANG | WUNTRACED)) == game && WIFSTOPPED(status))
+      tcsetpgrp(terminal, getpgrp());
+    if (reported < 0) _exit(125);
   }
-  if (written != sizeof game) _exit(125);
   if (WIFEXITED(status)) _exit(WEXITSTATUS(status));
   const int signal = WTERMSIG(status);
   struct sigaction default_action = {};
@@ -130,6 +142,11 @@ void RemoveSharedMemoryLeftBy(pid_t pid) {
   // A session of its own: without a terminal given, the game has no controlling terminal, even
   // when the tests run in one, so its key wait returns at once.
   setsid();
+  if (launch.address_space_kib > 0) {
+    const rlim_t bytes = static_cast<rlim_t>(launch.address_space_kib) * 1024;
+    const rlimit address_space = {bytes, bytes};
+    setrlimit(RLIMIT_AS, &address_space);
+  }
   int terminal = -1;
   if (!launch.terminal.empty()) {
     terminal = open(launch.terminal.c_str(), O_RDWR);
@@ -251,6 +268,8 @@ std::vector<std::string> SharedMemoryLeftBy(pid_t pid) {
   }
   return left;
 }
+
+void BringToForeground(const JobProcesses& job) { kill(job.shell, SIGUSR1); }
 
 std::optional<int> WaitForJob(const JobProcesses& job) {
   const auto status = WaitForExit(job.shell);

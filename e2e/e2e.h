@@ -37,6 +37,7 @@ struct Launch {
       {};  // started ignored, as under nohup; every other one as default
   // With a terminal: started as a job, by a stand-in for the shell.
   Job job = Job::kNone;
+  long address_space_kib = 0;  // if not 0, the game's address space limit, as ulimit -v sets it
 };
 
 // This process's environment with the locale set to locale, the clock stopped at kStoppedSecond
@@ -61,8 +62,12 @@ struct JobProcesses {
 
 // Starts the game as launch.job says, on launch.terminal, from a stand-in for a job-control shell
 // that leads the terminal's session: the game's process group has a parent in the session, so
-// stop signals stop it, as they do in a shell. The stand-in does nothing else.
+// stop signals stop it, as they do in a shell. Like a shell, the stand-in takes the terminal back
+// whenever the game stops, and does nothing else unless told.
 JobProcesses StartHiloAsJob(const Launch& launch);
+
+// As a shell's fg: the stand-in gives the terminal to the game's process group and continues it.
+void BringToForeground(const JobProcesses& job);
 
 // Waits for a game started as a job to end, like WaitForExit.
 std::optional<int> WaitForJob(const JobProcesses& job);

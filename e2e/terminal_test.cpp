@@ -266,95 +266,155 @@ bool WaitUntil(Done done) {
   return true;
 }
 
-// Waits until the process has stopped.
-bool WaitUntilStopped(pid_t pid) {
-  return WaitUntil([pid] { return ProcessState(pid) == 'T'; });
+// Waits until the game has stopped and its shell holds the terminal, as at the prompt after
+// Ctrl+Z.
+bool WaitUntilStopped(const PseudoTerminal& terminal, const JobProcesses& job) {
+  return WaitUntil(
+      [&] { return ProcessState(job.game) == 'T' && tcgetpgrp(terminal.master()) == job.shell; });
 }
 
-// The settings are those of a terminal in its line mode, with echo.
-bool IsCooked(const termios& settings) { return (settings.c_lflag & (ICANON | ECHO)) != 0; }
+// True when status says the game ended by signal, or, with signal 0, by itself with status 0.
+bool EndedBy(int status, int signal) {
+  return signal == 0 ? EndedNormally(status) : WIFSIGNALED(status) && WTERMSIG(status) == signal;
+}
+
+// Modes a shell may set at its prompt: stty intr ^K -ixon.
+termios ShellModes(termios settings) {
+  settings.c_cc[VINTR] = 0x0B;
+  settings.c_iflag &= ~static_cast<tcflag_t>(IXON);
+  return settings;
+}
+
+// Modes a full-screen program sets: stty -icanon -echo -isig -iexten -ixon.
+termios FullScreenModes(termios settings) {
+  settings.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ISIG | IEXTEN);
+  settings.c_iflag &= ~static_cast<tcflag_t>(IXON);
+  return settings;
+}
 
 // Starts the game as a job on the terminal: in the foreground, everything on the terminal; in
 // the background, with the answers from answers, as "hilo < answers &" does.
-JobProcesses StartJob(const PseudoTerminal& terminal, Job job, int answers = kClosed) {
+JobProcesses StartJob(const PseudoTerminal& terminal, Job job, int answers,
+                      std::vector<int> ignored_signals = {}) {
   return StartHiloAsJob({.environment = GameEnvironment("C.UTF-8"),
                          .input = job == Job::kForeground ? kControllingTerminal : answers,
                          .output = kControllingTerminal,
                          .errors = kControllingTerminal,
                          .terminal = terminal.path(),
+                         .ignored_signals = std::move(ignored_signals),
                          .job = job});
 }
 
 TEST(HiloJobControlTest, EveryEndingSignalPutsTheTerminalBackAndEndsTheGameByThatSignal) {
   const struct {
-    int signal;
+    int signal;  // 0: none, the game ends by itself
     Job job;
+    std::vector<int> ignored = {};
   } cases[] = {
-      {SIGTERM, Job::kForeground},  {SIGHUP, Job::kForeground},  {SIGQUIT, Job::kForeground},
-      {SIGINT, Job::kForeground},   {SIGUSR1, Job::kForeground}, {SIGALRM, Job::kForeground},
-      {SIGRTMIN, Job::kForeground}, {SIGTERM, Job::kBackground}, {SIGHUP, Job::kBackground},
+      {SIGTERM, Job::kForeground},
+      {SIGHUP, Job::kForeground},
+      {SIGQUIT, Job::kForeground},
+      {SIGINT, Job::kForeground},
+      {SIGUSR1, Job::kForeground},
+      {SIGALRM, Job::kForeground},
+      {SIGRTMIN, Job::kForeground},
+      {SIGTERM, Job::kBackground},
+      {SIGHUP, Job::kBackground},
+      // The terminal is left alone in the background even where changing it would not stop the
+      // game, and a game that its read cannot stop gives up the wait.
+      {SIGTERM, Job::kBackground, {SIGTTOU}},
+      {0, Job::kBackground, {SIGTTIN}},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(strsignal(c.signal));
+    SCOPED_TRACE(c.signal == 0 ? "no signal" : strsignal(c.signal));
     SCOPED_TRACE(c.job == Job::kForeground ? "in the foreground" : "in the background");
+    SCOPED_TRACE(c.ignored.empty() ? "" : strsignal(c.ignored[0]));
     const TextFile answers(kToTheKeyWait);
     const Fd input = answers.Open();
     PseudoTerminal terminal;
     const termios before = terminal.Settings();
-    const JobProcesses job = StartJob(terminal, c.job, input.get());
+    const JobProcesses job = StartJob(terminal, c.job, input.get(), c.ignored);
     if (c.job == Job::kForeground) WriteAll(terminal.master(), kToTheKeyWait);
     std::string screen;
     ASSERT_TRUE(ReadUntil(terminal.master(), screen, kPressKeyPrompt)) << screen;
     if (c.job == Job::kForeground) {
       ASSERT_TRUE(terminal.WaitUntilRaw());
-    } else {
-      // A background job that would change the terminal's modes is stopped until it is brought to
-      // the foreground; the terminal stays as its shell has it.
-      ASSERT_TRUE(WaitUntilStopped(job.game)) << "the game in the background did not stop";
+    } else if (c.signal != 0) {
+      // A background job that reads its terminal is stopped until it is brought to the
+      // foreground; the terminal stays as its shell has it.
+      ASSERT_TRUE(WaitUntilStopped(terminal, job)) << "the game in the background did not stop";
       ExpectSameSettings(terminal.Settings(), before);
     }
 
-    kill(job.game, c.signal);
-    // As a shell's kill does for a stopped job, so that it gets to act on the signal.
-    kill(job.game, SIGCONT);
+    if (c.signal != 0) {
+      kill(job.game, c.signal);
+      // As a shell's kill does for a stopped job, so that it gets to act on the signal.
+      kill(job.game, SIGCONT);
+    }
     const auto status = WaitForJob(job);
 
     ASSERT_TRUE(status) << "the game did not end";
-    EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == c.signal) << *status;
+    EXPECT_TRUE(EndedBy(*status, c.signal)) << *status;
     ExpectSameSettings(terminal.Settings(), before);
     EXPECT_EQ(SharedMemoryLeftBy(job.game), std::vector<std::string>{});
   }
 }
 
-TEST(HiloJobControlTest, AStoppedGameGivesTheTerminalBackAndTakesItAgainWhenContinued) {
+TEST(HiloJobControlTest, AStoppedGameGivesTheTerminalBackAndTakesItAgainOnlyInTheForeground) {
+  const termios cooked = PseudoTerminal().Settings();
   const struct {
-    int signal;
-    bool terminal_put_back;  // while stopped; a stop that cannot be caught leaves it raw
-  } cases[] = {{SIGTSTP, true}, {SIGSTOP, false}};
+    const char* name;
+    int stop;               // SIGTTIN: started in the background, stopped by its read
+    termios at_start;       // while the game reaches its key wait
+    termios while_stopped;  // what the shell or another program sets meanwhile
+    int ending;             // 0: brought to the foreground, then a key; else this and SIGCONT
+  } cases[] = {
+      {"Ctrl+Z, then new modes at the prompt", SIGTSTP, cooked, ShellModes(cooked), 0},
+      // A stop that cannot be caught leaves the terminal raw while the game is stopped.
+      {"SIGSTOP, then new modes at the prompt", SIGSTOP, cooked, ShellModes(cooked), 0},
+      {"started while another program had the terminal", SIGTTIN, FullScreenModes(cooked), cooked,
+       0},
+      {"ended while another program has the terminal", SIGTSTP, cooked, FullScreenModes(cooked),
+       SIGTERM},
+  };
   for (const auto& c : cases) {
-    SCOPED_TRACE(strsignal(c.signal));
+    SCOPED_TRACE(c.name);
+    const TextFile answers(kToTheKeyWait);
+    const Fd input = answers.Open();
     PseudoTerminal terminal;
-    const termios before = terminal.Settings();
-    const JobProcesses job = StartJob(terminal, Job::kForeground);
-    WriteAll(terminal.master(), kToTheKeyWait);
+    ASSERT_EQ(tcsetattr(terminal.master(), TCSANOW, &c.at_start), 0);
+    const bool background = c.stop == SIGTTIN;
+    const JobProcesses job =
+        StartJob(terminal, background ? Job::kBackground : Job::kForeground, input.get());
+    if (!background) WriteAll(terminal.master(), kToTheKeyWait);
     std::string screen;
     ASSERT_TRUE(ReadUntil(terminal.master(), screen, kPressKeyPrompt)) << screen;
-    ASSERT_TRUE(terminal.WaitUntilRaw());
-
-    kill(job.game, c.signal);
-    ASSERT_TRUE(WaitUntilStopped(job.game)) << "the game did not stop";
-    EXPECT_EQ(IsCooked(terminal.Settings()), c.terminal_put_back);
-    // The shell, back at its prompt, sets the modes it wants; here, those from before the game.
-    ASSERT_EQ(tcsetattr(terminal.master(), TCSANOW, &before), 0);
-    kill(job.game, SIGCONT);
-    ASSERT_TRUE(terminal.WaitUntilRaw()) << "the game did not take the terminal again";
-    WriteAll(terminal.master(), "x");
+    if (!background) {
+      ASSERT_TRUE(terminal.WaitUntilRaw());
+      kill(job.game, c.stop);
+    }
+    ASSERT_TRUE(WaitUntilStopped(terminal, job)) << "the game did not stop";
+    if (c.stop == SIGSTOP) {
+      EXPECT_EQ(terminal.Settings().c_lflag & (ICANON | ECHO), 0u);
+    } else {
+      ExpectSameSettings(terminal.Settings(), c.at_start);
+    }
+    ASSERT_EQ(tcsetattr(terminal.master(), TCSANOW, &c.while_stopped), 0);
+    if (c.ending == 0) {
+      BringToForeground(job);
+      ASSERT_TRUE(terminal.WaitUntilRaw()) << "the game did not take the terminal again";
+      WriteAll(terminal.master(), "x");
+    } else {
+      kill(job.game, c.ending);
+      kill(job.game, SIGCONT);
+    }
     const auto status = WaitForJob(job);
 
     ASSERT_TRUE(status) << "the game did not end";
-    EXPECT_TRUE(EndedNormally(*status)) << *status;
-    EXPECT_EQ(terminal.ScreenUntilNow(screen), "\r\n");
-    ExpectSameSettings(terminal.Settings(), before);
+    EXPECT_TRUE(EndedBy(*status, c.ending)) << *status;
+    EXPECT_EQ(terminal.ScreenUntilNow(screen), c.ending == 0 ? "\r\n" : "");
+    // What the game puts back is what it found when it last took the terminal.
+    ExpectSameSettings(terminal.Settings(), c.while_stopped);
     EXPECT_EQ(terminal.UnreadInput(), "");
   }
 }

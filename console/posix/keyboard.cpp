@@ -1,7 +1,6 @@
 #include "console/posix/keyboard.h"
 
 #include <fcntl.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include "console/posix/fd_io.h"
@@ -30,15 +29,16 @@ TerminalKeyboard::~TerminalKeyboard() {
 }
 
 void TerminalKeyboard::WaitKey() {
-  termios saved;
-  if (fd_ < 0 || tcgetattr(fd_, &saved) != 0) return;
-  RawMode raw(fd_, saved);
+  if (fd_ < 0) return;
+  RawMode raw(fd_);
 
   ReadOneKey([&](std::span<char> buffer, KeyWait wait) -> std::ptrdiff_t {
     // Non-canonical reads: VMIN bytes at least, or with VMIN 0 at most VTIME tenths of a second.
     const bool set = wait == KeyWait::kForAByte          ? raw.ReadUntil(1, 0)
                      : wait == KeyWait::kATenthOfASecond ? raw.ReadUntil(0, 1)
                                                          : raw.ReadUntil(0, 0);
+    // In the background this read stops the game until it is brought back; where it cannot
+    // (SIGTTIN ignored or blocked, an orphaned process group), it fails and the wait is given up.
     return set ? ReadSome(fd_, buffer) : -1;
   });
 }

@@ -14,8 +14,9 @@ class TerminalKeyboard {
   TerminalKeyboard& operator=(const TerminalKeyboard&) = delete;
 
   // Waits for one key press, without echo or Enter, and consumes every byte of that key. The
-  // terminal's settings are restored on return, while job control stops the game, and before any
-  // signal that ends the process meanwhile does so.
+  // terminal's settings are changed only while the game is in its foreground, and restored on
+  // return, while job control stops the game, and before any signal that ends the process
+  // meanwhile does so. A game in the background that job control cannot stop does not wait.
   void WaitKey();
 
  private:

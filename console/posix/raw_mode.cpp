@@ -11,8 +11,9 @@ namespace hilo {
 namespace {
 
 // Every signal whose default action ends the process, as this system defines them, besides the
-// real-time ones: none of them may leave the terminal raw. SIGKILL cannot be caught. The rest stop
-// the process (SIGSTOP, SIGTSTP, SIGTTIN, SIGTTOU), continue it (SIGCONT) or are ignored (SIGCHLD,
+// real-time ones: none of them may leave the terminal raw. SIGKILL cannot be caught, nor can
+// signals 32 and 33, below SIGRTMIN, which glibc keeps for itself. The rest stop the process
+// (SIGSTOP, SIGTSTP, SIGTTIN, SIGTTOU), continue it (SIGCONT) or are ignored (SIGCHLD,
 // SIGURG, SIGWINCH). SIGINT is among them for when it is sent by kill, since Ctrl+C is a key here.
 constexpr int kDeadlySignals[] = {
     SIGHUP,    SIGINT,  SIGQUIT, SIGILL,  SIGTRAP, SIGABRT, SIGBUS, SIGFPE,  SIGUSR1,   SIGSEGV,
@@ -46,84 +47,90 @@ bool EndsTheProcess(int signal) {
 constexpr tcflag_t kRawLocalOff = ICANON | ECHO | ISIG | IEXTEN;
 constexpr tcflag_t kRawInputOff = IXON;
 
-// A signal handler can reach nothing but globals. The terminal and its saved settings are set
-// before the handlers come and stay as they are while they live; how long a read waits may change
-// between reads, so it is kept in values a handler reads whole.
-int g_terminal = -1;
-termios g_saved;
-volatile sig_atomic_t g_raw_wanted = 0;
-volatile sig_atomic_t g_min_bytes = 1;
-volatile sig_atomic_t g_tenths = 0;
+// Everything raw mode keeps, in one place, since its signal handlers can reach nothing but
+// globals. The game changes it only with those signals held, and each handler holds the others
+// off, so none ever sees it half changed.
+struct RawModeState {
+  int terminal = -1;
+  bool wanted = false;   // from the first ReadUntil until raw mode ends
+  bool applied = false;  // raw has been set at least once
+  cc_t min_bytes = 1;
+  cc_t tenths = 0;
+  termios saved{};  // what to put back: the terminal's settings when the game last took it
+  termios raw{};    // what the game set last
+  sigset_t handled{};
+  struct sigaction previous[NSIG] {};  // the handlers the process had before, to give back
+  bool taken_over[NSIG]{};
+};
+RawModeState g_raw_mode;
 
-// The handlers the process had before, to give back; a signal not taken over is not marked.
-struct sigaction g_previous[NSIG];
-bool g_taken_over[NSIG];
+// While it lives, every signal raw mode handles is held off.
+class SignalsHeld {
+ public:
+  SignalsHeld() { sigprocmask(SIG_BLOCK, &g_raw_mode.handled, &before_); }
+  ~SignalsHeld() { sigprocmask(SIG_SETMASK, &before_, nullptr); }
+  SignalsHeld(const SignalsHeld&) = delete;
+  SignalsHeld& operator=(const SignalsHeld&) = delete;
 
-// True when the terminal is in raw mode: the game's, as nobody else turns all of these off.
-bool IsRaw(const termios& settings) {
-  return (settings.c_lflag & kRawLocalOff) == 0 && (settings.c_iflag & kRawInputOff) == 0;
-}
+ private:
+  sigset_t before_{};
+};
 
-// The saved settings in raw mode, with the current wait for a read.
-termios RawSettings() {
-  termios raw = g_saved;
-  raw.c_lflag &= ~kRawLocalOff;
-  raw.c_iflag &= ~kRawInputOff;
-  raw.c_cc[VMIN] = static_cast<cc_t>(g_min_bytes);
-  raw.c_cc[VTIME] = static_cast<cc_t>(g_tenths);
-  return raw;
+// True when the terminal is the game's to change: its process group is the foreground one.
+bool InForeground() { return tcgetpgrp(g_raw_mode.terminal) == getpgrp(); }
+
+// True when the terminal holds settings exactly: flags, control characters and speeds.
+bool Holds(const termios& now, const termios& settings) {
+  return now.c_iflag == settings.c_iflag && now.c_oflag == settings.c_oflag &&
+         now.c_cflag == settings.c_cflag && now.c_lflag == settings.c_lflag &&
+         std::equal(std::begin(now.c_cc), std::end(now.c_cc), std::begin(settings.c_cc)) &&
+         cfgetispeed(&now) == cfgetispeed(&settings) && cfgetospeed(&now) == cfgetospeed(&settings);
 }
 
 // Applies settings at once, keeping whatever has been typed; false when the terminal refuses.
 bool SetSettings(const termios& settings) {
   for (;;) {
-    if (tcsetattr(g_terminal, TCSANOW, &settings) == 0) return true;
+    if (tcsetattr(g_raw_mode.terminal, TCSANOW, &settings) == 0) return true;
     if (errno != EINTR) return false;
   }
 }
 
-// Puts the saved settings back if the terminal is in raw mode. From a background process group
-// too: with SIGTTOU blocked the change goes through, where it would otherwise stop the game again
-// and keep it from ending. Async-signal-safe.
+// Enters raw mode from the foreground; from the background the game's next read of the terminal
+// stops it until it is brought back, and this runs again. The settings the terminal holds are
+// saved first unless they are the game's own: after a stop, a shell may have set new ones. False
+// when the terminal refuses. Async-signal-safe.
+bool Enter() {
+  RawModeState& state = g_raw_mode;
+  termios now;
+  if (!InForeground()) return true;
+  if (tcgetattr(state.terminal, &now) != 0) return false;
+  if (!state.applied || !Holds(now, state.raw)) state.saved = now;
+  termios raw = state.saved;
+  raw.c_lflag &= ~kRawLocalOff;
+  raw.c_iflag &= ~kRawInputOff;
+  raw.c_cc[VMIN] = state.min_bytes;
+  raw.c_cc[VTIME] = state.tenths;
+  if (!SetSettings(raw)) return false;
+  // What the game set, not what the terminal reports afterwards, where a SIGSTOP in between could
+  // let a shell's settings pass for the game's; and only once set, so that until then the raw
+  // settings before (another wait for a read) still count as the game's.
+  state.raw = raw;
+  state.applied = true;
+  return true;
+}
+
+// Puts the saved settings back, from the foreground and only over the game's own raw mode.
+// Async-signal-safe.
 void PutBack() {
   termios now;
-  if (tcgetattr(g_terminal, &now) != 0 || !IsRaw(now)) return;
-  sigset_t tty_output;
-  sigset_t before;
-  sigemptyset(&tty_output);
-  sigaddset(&tty_output, SIGTTOU);
-  sigprocmask(SIG_BLOCK, &tty_output, &before);
-  SetSettings(g_saved);
-  sigprocmask(SIG_SETMASK, &before, nullptr);
+  if (g_raw_mode.applied && InForeground() && tcgetattr(g_raw_mode.terminal, &now) == 0 &&
+      Holds(now, g_raw_mode.raw))
+    SetSettings(g_raw_mode.saved);
 }
 
-// Enters raw mode again while it is wanted and the terminal is not in it: after a stop, a shell
-// may have set its own modes. From the background, SIGTTOU stops the game right here until it is
-// brought to the foreground, as job control expects. Async-signal-safe.
-void Resume() {
-  termios now;
-  if (g_raw_wanted == 0 || (tcgetattr(g_terminal, &now) == 0 && IsRaw(now))) return;
-  SetSettings(RawSettings());
-}
-
-// Puts the terminal back, then lets the signal have its default effect on the process.
-extern "C" void PutBackAndEnd(int signal) {
-  PutBack();
-  struct sigaction default_action = {};
-  default_action.sa_handler = SIG_DFL;
-  sigemptyset(&default_action.sa_mask);
-  sigaction(signal, &default_action, nullptr);
-  raise(signal);
-  // The signal is blocked while its own handler runs: unblock it so it ends the process now.
-  sigset_t just_this;
-  sigemptyset(&just_this);
-  sigaddset(&just_this, signal);
-  sigprocmask(SIG_UNBLOCK, &just_this, nullptr);
-}
-
-// Puts the terminal back and stops the process, as SIGTSTP does by default; once it goes on,
-// raw mode comes back and the wait for the key goes on.
-extern "C" void PutBackAndStop(int signal) {
+// Puts the terminal back, then lets the signal have its default effect: the process ends, or it
+// stops and, once continued, takes the terminal again and goes on waiting for the key.
+extern "C" void PutBackAndRaise(int signal) {
   const int saved_errno = errno;
   PutBack();
   struct sigaction default_action = {};
@@ -132,80 +139,75 @@ extern "C" void PutBackAndStop(int signal) {
   sigemptyset(&default_action.sa_mask);
   sigaction(signal, &default_action, &ours);
   raise(signal);
+  // The signal is blocked while its own handler runs: unblocked, it ends or stops the process here.
   sigset_t just_this;
   sigemptyset(&just_this);
   sigaddset(&just_this, signal);
-  // Stops here until SIGCONT.
   sigprocmask(SIG_UNBLOCK, &just_this, nullptr);
   sigaction(signal, &ours, nullptr);
-  Resume();
+  if (g_raw_mode.wanted) Enter();
   errno = saved_errno;
 }
 
-// Goes on after a stop of any kind, SIGSTOP among them, which no handler sees.
-extern "C" void ResumeRawMode(int /*signal*/) {
+// Goes on after a stop of any kind, SIGSTOP and a background read's SIGTTIN among them, which no
+// handler sees. The game's read of the terminal is interrupted, so it reads again in raw mode.
+extern "C" void EnterAgain(int /*signal*/) {
   const int saved_errno = errno;
-  Resume();
+  if (g_raw_mode.wanted) Enter();
   errno = saved_errno;
 }
 
-// Makes handler the handler of signal, blocking mask while it runs. A signal the game was
+// Makes handler the handler of signal, blocking the others while it runs. A signal the game was
 // started with ignored stays ignored.
-void TakeOver(int signal, void (*handler)(int), const sigset_t& mask) {
-  struct sigaction& previous = g_previous[signal];
+void TakeOver(int signal, void (*handler)(int)) {
+  struct sigaction& previous = g_raw_mode.previous[signal];
   if (sigaction(signal, nullptr, &previous) != 0) return;
   if ((previous.sa_flags & SA_SIGINFO) == 0 && previous.sa_handler == SIG_IGN) return;
   struct sigaction action = {};
   action.sa_handler = handler;
-  action.sa_mask = mask;
-  g_taken_over[signal] = sigaction(signal, &action, nullptr) == 0;
+  action.sa_mask = g_raw_mode.handled;
+  g_raw_mode.taken_over[signal] = sigaction(signal, &action, nullptr) == 0;
 }
 
 }  // namespace
 
-RawMode::RawMode(int fd, const termios& saved) {
-  g_terminal = fd;
-  g_saved = saved;
-  g_raw_wanted = 0;
-  // An ending signal runs alone: a second one, or a stop, waits until the first has ended the
-  // process. Stopping and going on do not hold ending signals back, so that a stopped game can
-  // still be ended, but wait for each other.
-  sigset_t ending;
-  sigset_t job_control;
-  sigemptyset(&ending);
-  sigemptyset(&job_control);
-  sigaddset(&job_control, SIGTSTP);
-  sigaddset(&job_control, SIGCONT);
-  sigaddset(&ending, SIGTSTP);
-  sigaddset(&ending, SIGCONT);
+RawMode::RawMode(int fd) {
+  g_raw_mode = RawModeState{};
+  g_raw_mode.terminal = fd;
+  sigset_t& handled = g_raw_mode.handled;
+  sigemptyset(&handled);
+  sigaddset(&handled, SIGTSTP);
+  sigaddset(&handled, SIGCONT);
   for (int signal = 1; signal < NSIG; ++signal) {
-    if (EndsTheProcess(signal)) sigaddset(&ending, signal);
+    if (EndsTheProcess(signal)) sigaddset(&handled, signal);
   }
   for (int signal = 1; signal < NSIG; ++signal) {
-    if (EndsTheProcess(signal)) TakeOver(signal, PutBackAndEnd, ending);
+    if (EndsTheProcess(signal)) TakeOver(signal, PutBackAndRaise);
   }
-  TakeOver(SIGTSTP, PutBackAndStop, job_control);
-  TakeOver(SIGCONT, ResumeRawMode, job_control);
+  TakeOver(SIGTSTP, PutBackAndRaise);
+  TakeOver(SIGCONT, EnterAgain);
 }
 
 RawMode::~RawMode() {
-  // No handler may enter raw mode again once the terminal is put back.
-  g_raw_wanted = 0;
+  const SignalsHeld held;
+  g_raw_mode.wanted = false;
   PutBack();
+  // Signals that came meanwhile meet the old handlers as they are let through.
   for (int signal = 1; signal < NSIG; ++signal) {
-    if (g_taken_over[signal]) sigaction(signal, &g_previous[signal], nullptr);
-    g_taken_over[signal] = false;
+    if (g_raw_mode.taken_over[signal]) sigaction(signal, &g_raw_mode.previous[signal], nullptr);
   }
 }
 
 // Raw mode is one per process, kept where its signal handlers reach it.
 // NOLINTNEXTLINE(readability-convert-member-functions-to-static)
 bool RawMode::ReadUntil(cc_t min_bytes, cc_t tenths) {
-  if (g_raw_wanted != 0 && g_min_bytes == min_bytes && g_tenths == tenths) return true;
-  g_min_bytes = min_bytes;
-  g_tenths = tenths;
-  g_raw_wanted = 1;
-  return SetSettings(RawSettings());
+  RawModeState& state = g_raw_mode;
+  if (state.wanted && state.min_bytes == min_bytes && state.tenths == tenths) return true;
+  const SignalsHeld held;
+  state.wanted = true;
+  state.min_bytes = min_bytes;
+  state.tenths = tenths;
+  return Enter();
 }
 
 }  // namespace hilo
