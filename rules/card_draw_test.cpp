@@ -6,7 +6,7 @@
 #include <optional>
 #include <set>
 
-#include "rules/scripted_clock.h"
+#include "testing/scripted_clock.h"
 
 namespace hilo {
 namespace {
