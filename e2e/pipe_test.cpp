@@ -109,12 +109,13 @@ TEST(HiloThroughPipesTest, AShiftJisLocaleGetsTheCodePage932Bytes) {
   const TranscriptCase c = Transcript("quit_at_the_choice");
   std::string expected = InForm(c.output, OutputForm::kCp932CrLf);
   // The conversion that every Windows transcript is held to, checked by hand: the second byte of
-  // 予 and 表 is a backslash, the gap after the A an ideographic space, and every line ends in CR LF.
+  // 予 and 表 is a backslash, the gap after the A an ideographic space, and every line ends in CR
+  // LF.
   for (const std::string_view bytes : {
-           "\x82\xb1\x82\xcc\x83\x51\x81\x5b\x83\x80\x82\xcd",  // このゲームは
-           "\x97\x5c\x91\xaa",                                      // 予測
-           "\x95\x5c\x8e\xa6",                                      // 表示
-           "A\x81\x40\x82\xcc",                                     // A　の
+           "\x82\xb1\x82\xcc\x83\x51\x81\x5b\x83\x80\x82\xcd",          // このゲームは
+           "\x97\x5c\x91\xaa",                                          // 予測
+           "\x95\x5c\x8e\xa6",                                          // 表示
+           "A\x81\x40\x82\xcc",                                         // A　の
            "\x82\xc8\x82\xe8\x82\xdc\x82\xb7\r\n\r\n\x95\x5c\x8e\xa6",  // なります\n\n表示
        }) {
     ASSERT_NE(expected.find(bytes), std::string::npos) << testing::PrintToString(bytes);
@@ -180,7 +181,9 @@ TEST_P(RunnerTest, TheCardIsThatOfTheSecondTheClockIsStoppedAt) {
       {"2026-01-01 00:00:07", "\nNumber is A, H or L? >"},
       {"2026-01-01 00:00:25", "\nNumber is 2, H or L? >"},
       {"2026-01-01 00:01:39", "\nNumber is 3, H or L? >"},
-      // Past 2262-04-11 23:47:16 UTC the seconds since 1970 no longer fit in nanoseconds of 64 bits.
+      // Past 2262-04-11 23:47:16 UTC the seconds since 1970 no longer fit in nanoseconds of 64
+      // bits;
+      // libfaketime reaches there only for a Linux game.
       {"2262-04-11 23:48:21", "\nNumber is 10, H or L? >"},  // 9223372101 seconds
       {"2262-04-11 23:48:22", "\nNumber is Q, H or L? >"},   // 9223372102
       {"3000-01-01 00:00:07", "\nNumber is A, H or L? >"},   // 32503680007
@@ -188,6 +191,8 @@ TEST_P(RunnerTest, TheCardIsThatOfTheSecondTheClockIsStoppedAt) {
   };
   const Runner& runner = GetParam();
   for (const auto& c : cases) {
+    if (runner.form != OutputForm::kUtf8Lf && !std::string_view(c.moment).starts_with("2026"))
+      continue;
     const Finished finished =
         runner.run("hard\n", GameEnvironment("C.UTF-8", {std::string("FAKETIME=") + c.moment}));
     EXPECT_TRUE(finished.output.ends_with(InForm(c.prompt, runner.form))) << c.moment;

@@ -119,7 +119,9 @@ void PlayOnTerminal(const TranscriptCase& c) {
 
 }  // namespace
 
-Runner PipesRunner() { return {.name = "pipes", .form = OutputForm::kUtf8Lf, .run = RunThroughPipes}; }
+Runner PipesRunner() {
+  return {.name = "pipes", .form = OutputForm::kUtf8Lf, .run = RunThroughPipes};
+}
 
 std::vector<Runner> Runners() {
   std::vector<Runner> runners = {PipesRunner()};

@@ -71,6 +71,8 @@ void RegisterTranscriptTest(const Launcher& launcher, const TranscriptCase& c) {
                         });
 }
 
-Launcher InProcess() { return {.name = "in_process", .scripts_clock = true, .play = PlayInProcess}; }
+Launcher InProcess() {
+  return {.name = "in_process", .scripts_clock = true, .play = PlayInProcess};
+}
 
 }  // namespace hilo

@@ -217,9 +217,9 @@ bool MakeLocale(const std::filesystem::path& directory, std::string_view source,
                 std::string_view charset, std::string_view name) {
   const std::filesystem::path locale = directory / name;
   // localedef's status may report warnings on a locale it made, so the locale itself is looked at.
-  RunCommand({"localedef", "-c", "-f", std::string(charset), "-i", std::string(source),
-              locale.string()},
-             GameEnvironment("C.UTF-8", {}, false));
+  RunCommand(
+      {"localedef", "-c", "-f", std::string(charset), "-i", std::string(source), locale.string()},
+      GameEnvironment("C.UTF-8", {}, false));
   return std::filesystem::exists(locale / "LC_CTYPE");
 }
 

@@ -22,9 +22,10 @@ namespace hilo::e2e {
 namespace {
 
 // Wine's own settings for every game: the run's shared prefix (made by the wine_prefix fixture),
-// and no debugging messages.
+// no debugging messages, and the files' real times, by which Wine sees that the prefix is up to
+// date: a stopped clock must not make it update the prefix again.
 std::vector<std::string> WithWine(std::vector<std::string> environment) {
-  for (std::string entry : {"WINEPREFIX=" HILO_WINE_PREFIX, "WINEDEBUG=-all"}) {
+  for (std::string entry : {"WINEPREFIX=" HILO_WINE_PREFIX, "WINEDEBUG=-all", "NO_FAKE_STAT=1"}) {
     const std::string name = entry.substr(0, entry.find('=') + 1);
     std::erase_if(environment, [&](const std::string& old) { return old.starts_with(name); });
     environment.push_back(entry);
@@ -106,8 +107,8 @@ std::string Echo(std::string_view line) {
 // Japanese texts as the transcripts write them, made here once when none is installed.
 const std::vector<std::string>& ConsoleEnvironment() {
   static const struct Made {
-    std::filesystem::path folder = std::filesystem::temp_directory_path() /
-                                   ("hilo-locale-" + std::to_string(getpid()));
+    std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("hilo-locale-" + std::to_string(getpid()));
     std::vector<std::string> environment;
     Made() {
       std::vector<std::string> extra = {"LANG=ja_JP.UTF-8", "TERM=xterm"};
@@ -144,8 +145,8 @@ class Tmux {
 
   // Runs a tmux command on this server; returns what it printed.
   std::string Run(std::vector<std::string> arguments) const {
-    std::vector<std::string> command = {"tmux", "-u", "-f", "/dev/null", "-S",
-                                        (folder_ / "socket").string()};
+    std::vector<std::string> command = {"tmux",      "-u", "-f",
+                                        "/dev/null", "-S", (folder_ / "socket").string()};
     command.insert(command.end(), arguments.begin(), arguments.end());
     const auto printed = RunCommand(command, ConsoleEnvironment());
     EXPECT_TRUE(printed) << "tmux " << arguments[0] << " failed";
@@ -155,9 +156,10 @@ class Tmux {
   // Starts the game, in environment and in folder, in the pane. Around it, a shell writes the
   // terminal's settings to "before", the game's exit status to "status" and keeps the terminal.
   void Start(const std::vector<std::string>& game, const std::vector<std::string>& environment) {
-    std::vector<std::string> command = {
-        "start-server", ";", "set-option", "-g", "history-limit", "10000", ";", "set-option", "-g",
-        "remain-on-exit", "on", ";", "new-session", "-d", "-x", "200", "-y", "50"};
+    std::vector<std::string> command = {"start-server", ";",  "set-option",  "-g", "history-limit",
+                                        "10000",        ";",  "set-option",  "-g", "remain-on-exit",
+                                        "on",           ";",  "new-session", "-d", "-x",
+                                        "200",          "-y", "50"};
     for (const std::string& entry : environment) command.insert(command.end(), {"-e", entry});
     // Ctrl+C at the terminal reaches this shell as well as the game: a trap, unlike an ignored
     // signal, is not passed on to the game.
@@ -285,10 +287,13 @@ void PlayOnConsole(const TranscriptCase& c, const Key& key, Input input) {
     ASSERT_TRUE(tmux.Runs("hilo.exe")) << "the game ended before its key was pressed";
   }
   // Where the input would have run out, Ctrl+C ends a game waiting for a word at once.
-  if (c.ending != Ending::kGame) tmux.Run({"send-keys", c.ending == Ending::kKey ? key.tmux : "C-c"});
-  ASSERT_TRUE(WaitFor("the game to end", [&] { return tmux.Written("status").has_value(); }, shown));
+  if (c.ending != Ending::kGame)
+    tmux.Run({"send-keys", c.ending == Ending::kKey ? key.tmux : "C-c"});
+  ASSERT_TRUE(WaitFor(
+      "the game to end", [&] { return tmux.Written("status").has_value(); }, shown));
   // Wine's console may still be giving the terminal back when the game has ended.
-  ASSERT_TRUE(WaitFor("Wine to let go of the terminal", [&] { return !tmux.Runs(); }, shown));
+  ASSERT_TRUE(WaitFor(
+      "Wine to let go of the terminal", [&] { return !tmux.Runs(); }, shown));
   EXPECT_EQ(tmux.Screen(), Normalised(plan.screen)) << "the screen changed after the last text";
   if (c.ending != Ending::kInput) {
     EXPECT_EQ(tmux.Written("status"), "0\n");
