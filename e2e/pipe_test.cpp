@@ -135,11 +135,7 @@ TEST(HiloThroughPipesTest, AShiftJisLocaleGetsTheCodePage932Bytes) {
 // its controlling terminal; returns the screen with the terminal's CR LF line ends read as LF.
 std::string RunOnTerminal(std::string_view input, std::string_view locale,
                           const std::vector<std::string>& extra_environment) {
-  const Fd master(posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
-  if (master.get() < 0 || grantpt(master.get()) != 0 || unlockpt(master.get()) != 0) {
-    ADD_FAILURE() << "no pseudo-terminal";
-    return {};
-  }
+  const PseudoTerminal terminal;
   Pipe in = MakePipe();
   WriteAll(in.write.get(), input);
   in.write.Close();
@@ -147,14 +143,13 @@ std::string RunOnTerminal(std::string_view input, std::string_view locale,
                                .input = in.read.get(),
                                .output = kControllingTerminal,
                                .errors = kControllingTerminal,
-                               .terminal = ptsname(master.get())});
+                               .terminal = terminal.path()});
   in.read.Close();
-  // Once the game has gone, nothing holds the terminal open and the screen ends.
-  std::string screen = ReadToEnd(master.get());
   const auto status = WaitForExit(pid);
   EXPECT_TRUE(status && EndedNormally(*status));
-  for (std::size_t at = 0; (at = screen.find("\r\n", at)) != std::string::npos; ++at)
-    screen.erase(at, 1);
+  std::string screen;
+  screen = terminal.ScreenUntilNow(screen);
+  std::erase(screen, '\r');  // the game writes none; the terminal's line ends are CR LF
   return screen;
 }
 
