@@ -13,25 +13,18 @@ namespace hilo::e2e {
 namespace {
 
 Finished RunThroughPipes(std::string_view input, const std::vector<std::string>& environment) {
-  Pipe in = MakePipe();
-  Pipe out = MakePipe();
-  Pipe err = MakePipe();
-  const pid_t pid = StartHilo({.environment = environment,
-                               .input = in.read.get(),
-                               .output = out.write.get(),
-                               .errors = err.write.get(),
-                               .command = GameCommand()});
-  in.read.Close();
-  out.write.Close();
-  err.write.Close();
-  WriteAll(in.write.get(), input);
-  in.write.Close();
+  GameOnPipes game = StartOnPipes(environment, GameCommand());
+  WriteAll(game.input.get(), input);
+  game.input.Close();
   Finished finished;
-  finished.output = ReadToEnd(out.read.get());
-  finished.errors = ReadToEnd(err.read.get());
-  finished.status = WaitForExit(pid);
+  finished.output = ReadToEnd(game.output.get());
+  finished.errors = ReadToEnd(game.errors.get());
+  finished.status = WaitForExit(game.pid);
   return finished;
 }
+
+// text as it arrives through a pipe.
+std::string AsItIs(std::string_view text) { return std::string(text); }
 
 // text as a terminal shows it: its line feeds go out as CR LF.
 std::string OnScreen(std::string_view text) {
@@ -43,35 +36,35 @@ std::string OnScreen(std::string_view text) {
   return screen;
 }
 
+// Types each line of plan into to once from has shown its screen exactly (as shown gives it), then
+// reads from until the plan's last screen: each prompt must arrive before the game needs its
+// answer.
+void TypeAsPlanned(const TypingPlan& plan, int from, int to, std::string& screen,
+                   std::string (*shown)(std::string_view)) {
+  for (const TypedLine& typed : plan.lines) {
+    const std::string expected = shown(typed.screen);
+    ASSERT_TRUE(ReadUntil(from, screen, expected))
+        << "waiting to type " << testing::PrintToString(typed.line) << ", got\n"
+        << screen;
+    ASSERT_PRED_FORMAT2(SameText, screen, expected);
+    WriteAll(to, typed.line + "\n");
+  }
+  ASSERT_TRUE(ReadUntil(from, screen, shown(plan.screen))) << screen;
+}
+
 void PlayThroughPipes(const TranscriptCase& c) {
+  GameOnPipes game =
+      StartOnPipes(GameEnvironment("C.UTF-8", StoppedClockAt(c.seconds[0])), GameCommand());
   // Nothing is echoed: what arrives is the game's alone.
   const TypingPlan plan = PlanTyping(c, [](std::string_view) { return std::string(); });
-  Pipe in = MakePipe();
-  Pipe out = MakePipe();
-  Pipe err = MakePipe();
-  const pid_t pid =
-      StartHilo({.environment = GameEnvironment("C.UTF-8", StoppedClockAt(c.seconds[0])),
-                 .input = in.read.get(),
-                 .output = out.write.get(),
-                 .errors = err.write.get(),
-                 .command = GameCommand()});
-  in.read.Close();
-  out.write.Close();
-  err.write.Close();
   std::string output;
-  for (const TypedLine& typed : plan.lines) {
-    // Each prompt must arrive before the game needs its answer.
-    ASSERT_TRUE(ReadUntil(out.read.get(), output, typed.screen))
-        << "waiting to type " << testing::PrintToString(typed.line) << ", got\n"
-        << output;
-    ASSERT_PRED_FORMAT2(SameText, output, typed.screen);
-    WriteAll(in.write.get(), typed.line + "\n");
-  }
-  in.write.Close();
-  output += ReadToEnd(out.read.get());
+  TypeAsPlanned(plan, game.output.get(), game.input.get(), output, AsItIs);
+  if (testing::Test::HasFatalFailure()) return;
+  game.input.Close();
+  output += ReadToEnd(game.output.get());
   EXPECT_PRED_FORMAT2(SameText, output, c.output);
-  EXPECT_EQ(ReadToEnd(err.read.get()), "");
-  const auto status = WaitForExit(pid);
+  EXPECT_EQ(ReadToEnd(game.errors.get()), "");
+  const auto status = WaitForExit(game.pid);
   ASSERT_TRUE(status);
   EXPECT_TRUE(EndedNormally(*status)) << *status;
 }
@@ -90,16 +83,9 @@ void PlayOnTerminal(const TranscriptCase& c) {
                  .errors = kControllingTerminal,
                  .terminal = terminal.path()});
   std::string screen;
-  for (const TypedLine& typed : plan.lines) {
-    const std::string expected = OnScreen(typed.screen);
-    ASSERT_TRUE(ReadUntil(terminal.master(), screen, expected))
-        << "waiting to type " << testing::PrintToString(typed.line) << ", the screen shows\n"
-        << screen;
-    ASSERT_PRED_FORMAT2(SameText, screen, expected);
-    WriteAll(terminal.master(), typed.line + "\n");
-  }
+  TypeAsPlanned(plan, terminal.master(), terminal.master(), screen, OnScreen);
+  if (testing::Test::HasFatalFailure()) return;
   const std::string expected = OnScreen(plan.screen);
-  ASSERT_TRUE(ReadUntil(terminal.master(), screen, expected)) << screen;
   if (c.ending == Ending::kKey) {
     ASSERT_TRUE(terminal.WaitUntilRaw()) << "no key wait";
     WriteAll(terminal.master(), "x");

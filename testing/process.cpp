@@ -351,14 +351,15 @@ Pipe MakePipe() {
   return {Fd(ends[0]), Fd(ends[1])};
 }
 
-GameOnPipes StartOnPipes(std::vector<std::string> environment) {
+GameOnPipes StartOnPipes(std::vector<std::string> environment, std::vector<std::string> command) {
   Pipe in = MakePipe();
   Pipe out = MakePipe();
   Pipe err = MakePipe();
   const pid_t pid = StartHilo({.environment = std::move(environment),
                                .input = in.read.get(),
                                .output = out.write.get(),
-                               .errors = err.write.get()});
+                               .errors = err.write.get(),
+                               .command = std::move(command)});
   return {pid, std::move(in.write), std::move(out.read), std::move(err.read)};
 }
 

@@ -147,8 +147,9 @@ struct GameOnPipes {
   Fd errors;  // the game's standard error
 };
 
-// Starts the game in environment with its standard streams on new pipes.
-GameOnPipes StartOnPipes(std::vector<std::string> environment);
+// Starts the game, or command, in environment with its standard streams on new pipes.
+GameOnPipes StartOnPipes(std::vector<std::string> environment,
+                         std::vector<std::string> command = {});
 
 // A file holding text, removed when it goes.
 class TextFile {
