@@ -167,6 +167,7 @@ pid_t Spawn(const Launch& launch, int report) {
   std::vector<std::string> command = launch.command;
   if (command.empty()) command = {HILO_PATH};
   std::vector<char*> argv;
+  argv.reserve(command.size() + 1);
   for (std::string& word : command) argv.push_back(word.data());
   argv.push_back(nullptr);
   // A game that has stopped reading must not end the test that writes to it.

@@ -203,9 +203,10 @@ class Tmux {
       const std::size_t close = line.rfind(')');
       if (open == std::string::npos || close == std::string::npos) continue;
       std::istringstream fields(line.substr(close + 2));
-      std::string state;
-      long parent = 0, group = 0, session = 0, terminal = 0;
-      fields >> state >> parent >> group >> session >> terminal;
+      // The state, the parent, the group and the session come before the terminal.
+      std::string skipped;
+      long terminal = 0;
+      fields >> skipped >> skipped >> skipped >> skipped >> terminal;
       const std::string comm = line.substr(open + 1, close - open - 1);
       if (static_cast<dev_t>(terminal) == device.st_rdev && (name.empty() || comm == name))
         return true;
