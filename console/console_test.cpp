@@ -5,7 +5,7 @@
 #include <array>
 #include <limits>
 
-#include "console/fake_port.h"
+#include "testing/fake_port.h"
 
 namespace hilo {
 namespace {

@@ -1,5 +1,5 @@
 // Feeds the token reader arbitrary bytes, cut into arbitrary reads, and checks every token against
-// the plain splitter of console/reference_words.h, which shares no code with the reader.
+// the plain splitter of testing/reference_words.h, which shares no code with the reader.
 //
 // Input layout: byte 0 picks the reader's block size; byte 1 how many read sizes follow; then the
 // read sizes (used in turn, over and over); then the bytes standard input delivers.
@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "console/reference_words.h"
+#include "testing/reference_words.h"
 #include "console/token.h"
 #include "console/token_reader.h"
 

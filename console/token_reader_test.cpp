@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "console/fake_port.h"
+#include "testing/fake_port.h"
 
 namespace hilo {
 namespace {

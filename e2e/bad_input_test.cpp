@@ -17,8 +17,7 @@
 #include <thread>
 #include <utility>
 
-#include "e2e/e2e.h"
-#include "game/transcript_case.h"
+#include "testing/launchers.h"
 
 namespace hilo::e2e {
 namespace {
@@ -41,9 +40,7 @@ constexpr std::string_view kBackToChoice =
 
 // The introduction up to the first difficulty prompt, as a transcript has it.
 std::string Introduction() {
-  const std::string output = ReadTranscriptCase(std::filesystem::path(HILO_TRANSCRIPTS_DIR) /
-                                                "quit_at_the_choice.transcript")
-                                 .output;
+  const std::string output = Transcript("quit_at_the_choice").output;
   return output.substr(0, output.find('>') + 1);
 }
 
@@ -92,7 +89,13 @@ std::optional<long> PeakMemoryKiB(pid_t pid) {
   return std::nullopt;
 }
 
-TEST(HiloBadInputTest, StrangeBytesAreWordsLikeAnyOtherAndTheGameGoesOn) {
+// A test played by each runner: through pipes, and hilo.exe under Wine from files.
+class BadInputTest : public testing::TestWithParam<Runner> {};
+
+INSTANTIATE_TEST_SUITE_P(Runners, BadInputTest, testing::ValuesIn(Runners()),
+                         [](const auto& info) { return info.param.name; });
+
+TEST_P(BadInputTest, StrangeBytesAreWordsLikeAnyOtherAndTheGameGoesOn) {
   const struct {
     const char* name;
     std::string input;
@@ -116,15 +119,25 @@ TEST(HiloBadInputTest, StrangeBytesAreWordsLikeAnyOtherAndTheGameGoesOn) {
        AfterIntroduction({kQuit, kPressKey})},
       {"lines ended by CR alone run together, since CRs are dropped", "finish\ry\r",
        AfterIntroduction({kSelectAgain})},
+      {"a CR inside a word is dropped", "fin\rish\ny\n", AfterIntroduction({kQuit, kPressKey})},
+      {"no input at all", "", AfterIntroduction({})},
+      {"a keyword heading a long word is no keyword",
+       "finish" + std::string(200, 'x') + "\nfinish\ny\n",
+       AfterIntroduction({kSelectAgain, kQuit, kPressKey})},
+      // はい　いいえ in Shift_JIS: an ideographic space parts no words.
+      {"an ideographic space inside a word",
+       "\x82\xcd\x82\xa2\x81\x40\x82\xa2\x82\xa2\x82\xa6\nfinish\ny\n",
+       AfterIntroduction({kSelectAgain, kQuit, kPressKey})},
+      {"a word after more blanks than one read takes", std::string(65534, ' ') + "finish\ny\n",
+       AfterIntroduction({kQuit, kPressKey})},
   };
+  const Runner& runner = GetParam();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    PipedGame game;
-    game.Type(c.input);
-    const auto [screen, status] = game.Finish();
-    EXPECT_PRED_FORMAT2(SameText, screen, c.expected);
-    ASSERT_TRUE(status);
-    EXPECT_TRUE(EndedNormally(*status)) << *status;
+    const Finished finished = runner.run(c.input, GameEnvironment("C.UTF-8"));
+    EXPECT_PRED_FORMAT2(SameText, finished.output, InForm(c.expected, runner.form));
+    ASSERT_TRUE(finished.status);
+    EXPECT_TRUE(EndedNormally(*finished.status)) << *finished.status;
   }
 }
 

@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include "e2e/e2e.h"
+#include "testing/process.h"
 
 namespace hilo::e2e {
 namespace {
@@ -28,88 +28,6 @@ constexpr std::string_view kSelectDifficultyPrompt = "\r\n\r\n\r\nSelect difficu
 // Answers that take the game from the start to its key wait.
 constexpr std::string_view kToTheKeyWait = "hard\nfinish\ny\n";
 
-// A pseudo-terminal pair, plus a descriptor of the terminal side that the test keeps for itself to
-// look at the terminal's settings and at what is left unread in it.
-class PseudoTerminal {
- public:
-  PseudoTerminal() : master_(posix_openpt(O_RDWR | O_NOCTTY)) {
-    if (master_.get() < 0 || grantpt(master_.get()) != 0 || unlockpt(master_.get()) != 0) {
-      ADD_FAILURE() << "no pseudo-terminal";
-      return;
-    }
-    fcntl(master_.get(), F_SETFD, FD_CLOEXEC);
-    path_ = ptsname(master_.get());
-    probe_ = Fd(open(path_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
-  }
-
-  // The side the test types into and reads the screen from.
-  int master() const { return master_.get(); }
-  // The device the game gets as its controlling terminal.
-  const std::string& path() const { return path_; }
-
-  // The terminal's settings now.
-  termios Settings() const {
-    termios settings{};
-    EXPECT_EQ(tcgetattr(probe_.get(), &settings), 0);
-    return settings;
-  }
-
-  // Waits until the game has switched the terminal out of line mode for its key wait, and returns
-  // the settings it chose. The game says nothing when it does, so its settings are watched.
-  std::optional<termios> WaitUntilRaw() const {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (std::chrono::steady_clock::now() < deadline) {
-      const termios settings = Settings();
-      if ((settings.c_lflag & ICANON) == 0) return settings;
-      std::this_thread::yield();
-    }
-    return std::nullopt;
-  }
-
-  // Everything the game wrote to the screen from now until it ended, which the caller has waited
-  // for: a marker written after it on the same terminal arrives after all of it.
-  std::string ScreenUntilNow(std::string& screen) const {
-    constexpr std::string_view kMarker = "<end of the game>";
-    const std::size_t from = screen.size();
-    WriteAll(probe_.get(), kMarker);
-    EXPECT_TRUE(ReadUntil(master(), screen, kMarker, from));
-    return screen.substr(from, screen.rfind(kMarker) - from);
-  }
-
-  // The bytes typed at the terminal that nobody has read.
-  std::string UnreadInput() const {
-    // Out of line mode, so that a typed part of a line shows too.
-    termios settings = Settings();
-    settings.c_lflag &= ~static_cast<tcflag_t>(ICANON);
-    settings.c_cc[VMIN] = 0;
-    settings.c_cc[VTIME] = 0;
-    EXPECT_EQ(tcsetattr(probe_.get(), TCSANOW, &settings), 0);
-    std::string unread;
-    char buffer[256];
-    for (ssize_t count; (count = read(probe_.get(), buffer, sizeof buffer)) > 0;) {
-      unread.append(buffer, static_cast<std::size_t>(count));
-    }
-    return unread;
-  }
-
- private:
-  Fd master_;
-  std::string path_;
-  Fd probe_;
-};
-
-// Two terminal settings are the same in everything a program can set.
-void ExpectSameSettings(const termios& actual, const termios& expected) {
-  EXPECT_EQ(actual.c_iflag, expected.c_iflag);
-  EXPECT_EQ(actual.c_oflag, expected.c_oflag);
-  EXPECT_EQ(actual.c_cflag, expected.c_cflag);
-  EXPECT_EQ(actual.c_lflag, expected.c_lflag);
-  for (std::size_t i = 0; i < NCCS; ++i)
-    EXPECT_EQ(actual.c_cc[i], expected.c_cc[i]) << "c_cc " << i;
-  EXPECT_EQ(cfgetispeed(&actual), cfgetispeed(&expected));
-  EXPECT_EQ(cfgetospeed(&actual), cfgetospeed(&expected));
-}
-
 // Starts the game with every standard stream on the terminal, or with input from input_fd.
 pid_t StartOnTerminal(const PseudoTerminal& terminal, int input_fd = kControllingTerminal,
                       std::vector<int> ignored_signals = {}) {
@@ -120,25 +38,6 @@ pid_t StartOnTerminal(const PseudoTerminal& terminal, int input_fd = kControllin
                     .terminal = terminal.path(),
                     .ignored_signals = std::move(ignored_signals)});
 }
-
-// A file holding text, removed when it goes.
-class TextFile {
- public:
-  explicit TextFile(std::string_view text)
-      : path_(std::filesystem::temp_directory_path() /
-              ("hilo-input-" + std::to_string(getpid()) + "-" + std::to_string(++count_))) {
-    const Fd file(open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
-    WriteAll(file.get(), text);
-  }
-  ~TextFile() { std::filesystem::remove(path_); }
-
-  // Opens it for reading.
-  Fd Open() const { return Fd(open(path_.c_str(), O_RDONLY | O_CLOEXEC)); }
-
- private:
-  static inline int count_ = 0;
-  std::filesystem::path path_;
-};
 
 TEST(HiloKeyWaitTest, AnyKeyEndsTheWaitUnechoedAndWholeAndTheTerminalIsPutBack) {
   const struct {
@@ -253,17 +152,6 @@ char ProcessState(pid_t pid) {
   // The name, in parentheses, may hold anything: the state follows the last parenthesis.
   const auto close = line.rfind(") ");
   return close == std::string::npos || close + 2 >= line.size() ? '\0' : line[close + 2];
-}
-
-// Waits until done() holds, checking often; false when a generous bound passes first.
-template <typename Done>
-bool WaitUntil(Done done) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
 }
 
 // Waits until the game has stopped and its shell holds the terminal, as at the prompt after

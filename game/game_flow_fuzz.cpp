@@ -22,11 +22,11 @@
 
 #include "console/console.h"
 #include "console/console_port.h"
-#include "console/reference_words.h"
+#include "testing/reference_words.h"
 #include "game/game_flow.h"
 #include "game/texts.h"
 #include "rules/card.h"
-#include "rules/scripted_clock.h"
+#include "testing/scripted_clock.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "rules/scripted_clock.h"
+#include "testing/scripted_clock.h"
 
 namespace hilo {
 namespace {

@@ -11,7 +11,7 @@ cmake --preset default >/dev/null
 cmake --preset fuzz >/dev/null
 
 jobs=$(nproc)
-run-clang-tidy -j "$jobs" -quiet -p build/default '/(rules|console|game|app|e2e)/([^/]+/)?[^/]+\.cpp$'
+run-clang-tidy -j "$jobs" -quiet -p build/default '/(rules|console|game|app|e2e|testing)/([^/]+/)?[^/]+\.cpp$'
 run-clang-tidy -j "$jobs" -quiet -p build/fuzz '/(rules|console|game|app)/([^/]+/)?[^/]+_fuzz\.cpp$'
 # The benchmark's C tools are only built by the bench preset.
 cmake --preset bench >/dev/null

@@ -1,17 +1,21 @@
 #pragma once
 
 #include <sys/types.h>
+#include <termios.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "console/posix/fd_io.h"
-#include "e2e/expected_text.h"
+#include "testing/same_text.h"
 
-// Starting the built game as a separate process and talking to it, for the end-to-end tests.
+// Starting the built game, or another program, as a separate process and talking to it through
+// pipes, files and pseudo-terminals, with its clock stopped by libfaketime.
 namespace hilo::e2e {
 
 // The moment the game's clock is stopped at: 2026-01-01 00:00:01 UTC, a second whose card is drawn
@@ -38,6 +42,8 @@ struct Launch {
   // With a terminal: started as a job, by a stand-in for the shell.
   Job job = Job::kNone;
   long address_space_kib = 0;  // if not 0, the game's address space limit, as ulimit -v sets it
+  // The program and its arguments; the built game when empty.
+  std::vector<std::string> command = {};
 };
 
 // This process's environment with the locale set to locale, the clock stopped at kStoppedSecond
@@ -50,6 +56,17 @@ std::vector<std::string> GameEnvironment(std::string_view locale,
 // The environment entries that stop the game's clock at a second with the same last two digits as
 // second, for GameEnvironment's extra entries.
 std::vector<std::string> StoppedClockAt(std::int64_t second);
+
+// The game the pipes launcher plays: the program HILO_GAME names when it is set (an installed
+// game), else the built one, behind the words of HILO_EMULATOR when that is set (such as
+// "qemu-aarch64 -L /usr/aarch64-linux-gnu -U LD_PRELOAD"; libfaketime is then preloaded into the
+// emulator).
+std::vector<std::string> GameCommand();
+
+// Makes a locale from the system's sources into directory, as localedef does it: false when the
+// sources or localedef are missing.
+bool MakeLocale(const std::filesystem::path& directory, std::string_view source,
+                std::string_view charset, std::string_view name);
 
 // Starts the game; returns its process id.
 pid_t StartHilo(const Launch& launch);
@@ -76,9 +93,18 @@ std::optional<int> WaitForJob(const JobProcesses& job);
 // once the wait for the game has ended.
 std::vector<std::string> SharedMemoryLeftBy(pid_t pid);
 
+// Removes what libfaketime left in /dev/shm for every process that has ended: it removes its own
+// shared memory when a process ends by itself, but not when a signal ends it (Wine ends some of its
+// processes so), and not every version of it knows FAKETIME_DISABLE_SHM.
+void RemoveSharedMemoryOfEndedProcesses();
+
 // Waits for the process to end and returns its wait status; nullopt (the process then killed) when
-// it has not ended within a generous safety timeout. What libfaketime left of it is removed.
+// it has not ended within a generous safety timeout. What libfaketime left is removed.
 std::optional<int> WaitForExit(pid_t pid);
+
+// Runs command to its end with no input; returns what it wrote, or nullopt when it failed.
+std::optional<std::string> RunCommand(const std::vector<std::string>& command,
+                                      const std::vector<std::string>& environment);
 
 // Reads fd into out until out holds marker at or after position from. False when fd ends first,
 // or when a generous safety timeout passes, which only a game that never answers runs into.
@@ -126,7 +152,64 @@ struct GameOnPipes {
   Fd errors;  // the game's standard error
 };
 
-// Starts the game in environment with its standard streams on new pipes.
-GameOnPipes StartOnPipes(std::vector<std::string> environment);
+// Starts the game, or command, in environment with its standard streams on new pipes.
+GameOnPipes StartOnPipes(std::vector<std::string> environment,
+                         std::vector<std::string> command = {});
+
+// A file holding text, removed when it goes.
+class TextFile {
+ public:
+  explicit TextFile(std::string_view text);
+  ~TextFile();
+  TextFile(const TextFile&) = delete;
+  TextFile& operator=(const TextFile&) = delete;
+
+  // Where it is.
+  const std::filesystem::path& path() const { return path_; }
+  // Opens it for reading.
+  Fd Open() const;
+  // What it holds now.
+  std::string Read() const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+// A pseudo-terminal pair, plus a descriptor of the terminal side that the test keeps for itself to
+// look at the terminal's settings and at what is left unread in it.
+class PseudoTerminal {
+ public:
+  PseudoTerminal();
+
+  // The side the test types into and reads the screen from.
+  int master() const { return master_.get(); }
+  // The device the game gets as its controlling terminal.
+  const std::string& path() const { return path_; }
+
+  // The terminal's settings now.
+  termios Settings() const;
+
+  // Waits until the game has switched the terminal out of line mode for its key wait, and returns
+  // the settings it chose. The game says nothing when it does, so its settings are watched.
+  std::optional<termios> WaitUntilRaw() const;
+
+  // Everything the game wrote to the screen from now until it ended, which the caller has waited
+  // for: a marker written after it on the same terminal arrives after all of it.
+  std::string ScreenUntilNow(std::string& screen) const;
+
+  // The bytes typed at the terminal that nobody has read.
+  std::string UnreadInput() const;
+
+ private:
+  Fd master_;
+  std::string path_;
+  Fd probe_;
+};
+
+// Two terminal settings are the same in everything a program can set.
+void ExpectSameSettings(const termios& actual, const termios& expected);
+
+// Waits until done() holds, checking often; false when a generous bound passes first.
+bool WaitUntil(const std::function<bool()>& done);
 
 }  // namespace hilo::e2e

@@ -1,6 +1,7 @@
-#include "e2e/e2e.h"
+#include "testing/process.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
@@ -15,7 +16,11 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <stdexcept>
+#include <thread>
 #include <utility>
 
 // Not every C library declares it.
@@ -25,7 +30,7 @@ namespace hilo::e2e {
 namespace {
 
 // Long enough for a slow, loaded machine; only a game that hangs ever reaches it.
-constexpr auto kSafetyTimeout = std::chrono::seconds(30);
+constexpr auto kSafetyTimeout = std::chrono::seconds(120);
 
 // Settings of the caller that must not reach the game: its locale and any clock faking.
 bool IsReplacedSetting(std::string_view entry) {
@@ -124,15 +129,6 @@ void ForkGameAsJob(Job job, int terminal, int report) {
   _exit(125);
 }
 
-// Removes what libfaketime left in /dev/shm for a game that has ended. It removes its own shared
-// memory when the game ends by itself, but not when a signal ends it, and not every version of it
-// knows FAKETIME_DISABLE_SHM.
-void RemoveSharedMemoryLeftBy(pid_t pid) {
-  std::error_code ignored;
-  for (const std::string& name : SharedMemoryLeftBy(pid))
-    std::filesystem::remove(std::filesystem::path("/dev/shm") / name, ignored);
-}
-
 // Between fork and exec only async-signal-safe calls: everything is prepared beforehand.
 [[noreturn]] void BecomeHilo(const Launch& launch, char* const* argv, char* const* envp,
                              int report) {
@@ -174,7 +170,8 @@ void RemoveSharedMemoryLeftBy(pid_t pid) {
   sigprocmask(SIG_SETMASK, &none, nullptr);
   for (const int signal : {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGPIPE}) std::signal(signal, SIG_DFL);
   for (const int signal : launch.ignored_signals) std::signal(signal, SIG_IGN);
-  execve(argv[0], argv, envp);
+  // A program named without a folder is looked for on the PATH, as a shell would.
+  execvpe(argv[0], argv, envp);
   _exit(127);
 }
 
@@ -184,13 +181,17 @@ pid_t Spawn(const Launch& launch, int report) {
   for (const std::string& entry : launch.environment)
     envp.push_back(const_cast<char*>(entry.c_str()));
   envp.push_back(nullptr);
-  char path[] = HILO_PATH;
-  char* const argv[] = {path, nullptr};
+  std::vector<std::string> command = launch.command;
+  if (command.empty()) command = {HILO_PATH};
+  std::vector<char*> argv;
+  argv.reserve(command.size() + 1);
+  for (std::string& word : command) argv.push_back(word.data());
+  argv.push_back(nullptr);
   // A game that has stopped reading must not end the test that writes to it.
   std::signal(SIGPIPE, SIG_IGN);
   const pid_t pid = fork();
   if (pid < 0) Fail("fork failed");
-  if (pid == 0) BecomeHilo(launch, argv, envp.data(), report);
+  if (pid == 0) BecomeHilo(launch, argv.data(), envp.data(), report);
   return pid;
 }
 
@@ -217,6 +218,27 @@ std::vector<std::string> GameEnvironment(std::string_view locale,
     environment.push_back(entry);
   }
   return environment;
+}
+
+std::vector<std::string> GameCommand() {
+  std::vector<std::string> command;
+  if (const char* emulator = std::getenv("HILO_EMULATOR")) {
+    std::istringstream words(emulator);
+    for (std::string word; words >> word;) command.push_back(word);
+  }
+  const char* game = std::getenv("HILO_GAME");
+  command.emplace_back(game != nullptr && *game != '\0' ? game : HILO_PATH);
+  return command;
+}
+
+bool MakeLocale(const std::filesystem::path& directory, std::string_view source,
+                std::string_view charset, std::string_view name) {
+  const std::filesystem::path locale = directory / name;
+  // localedef's status may report warnings on a locale it made, so the locale itself is looked at.
+  RunCommand(
+      {"localedef", "-c", "-f", std::string(charset), "-i", std::string(source), locale.string()},
+      GameEnvironment("C.UTF-8", {}, false));
+  return std::filesystem::exists(locale / "LC_CTYPE");
 }
 
 std::vector<std::string> StoppedClockAt(std::int64_t second) {
@@ -271,9 +293,21 @@ std::vector<std::string> SharedMemoryLeftBy(pid_t pid) {
 
 void BringToForeground(const JobProcesses& job) { kill(job.shell, SIGUSR1); }
 
+void RemoveSharedMemoryOfEndedProcesses() {
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator("/dev/shm", error)) {
+    const std::string name = entry.path().filename().string();
+    const std::size_t last = name.rfind('_');
+    if (name.find("faketime") == std::string::npos || last == std::string::npos) continue;
+    // Named after the process's id; a process that has gone left them for nobody.
+    if (!std::filesystem::exists("/proc/" + name.substr(last + 1), error))
+      std::filesystem::remove(entry.path(), error);
+  }
+}
+
 std::optional<int> WaitForJob(const JobProcesses& job) {
   const auto status = WaitForExit(job.shell);
-  RemoveSharedMemoryLeftBy(job.game);
+  RemoveSharedMemoryOfEndedProcesses();
   return status;
 }
 
@@ -289,7 +323,7 @@ std::optional<int> WaitForExit(pid_t pid) {
   while (waitpid(pid, &status, 0) < 0) {
     if (errno != EINTR) Fail("waitpid failed");
   }
-  RemoveSharedMemoryLeftBy(pid);
+  RemoveSharedMemoryOfEndedProcesses();
   return status;
 }
 
@@ -337,15 +371,115 @@ Pipe MakePipe() {
   return {Fd(ends[0]), Fd(ends[1])};
 }
 
-GameOnPipes StartOnPipes(std::vector<std::string> environment) {
+GameOnPipes StartOnPipes(std::vector<std::string> environment, std::vector<std::string> command) {
   Pipe in = MakePipe();
   Pipe out = MakePipe();
   Pipe err = MakePipe();
   const pid_t pid = StartHilo({.environment = std::move(environment),
                                .input = in.read.get(),
                                .output = out.write.get(),
-                               .errors = err.write.get()});
+                               .errors = err.write.get(),
+                               .command = std::move(command)});
   return {pid, std::move(in.write), std::move(out.read), std::move(err.read)};
+}
+
+std::optional<std::string> RunCommand(const std::vector<std::string>& command,
+                                      const std::vector<std::string>& environment) {
+  Pipe out = MakePipe();
+  const Fd null(open("/dev/null", O_RDWR | O_CLOEXEC));
+  const pid_t pid = StartHilo({.environment = environment,
+                               .input = null.get(),
+                               .output = out.write.get(),
+                               .errors = null.get(),
+                               .command = command});
+  out.write.Close();
+  std::string output = ReadToEnd(out.read.get());
+  const auto status = WaitForExit(pid);
+  if (!status || !EndedNormally(*status)) return std::nullopt;
+  return output;
+}
+
+TextFile::TextFile(std::string_view text) {
+  static int count = 0;
+  path_ = std::filesystem::temp_directory_path() /
+          ("hilo-test-" + std::to_string(getpid()) + "-" + std::to_string(++count));
+  const Fd file(open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+  WriteAll(file.get(), text);
+}
+
+TextFile::~TextFile() {
+  std::error_code ignored;
+  std::filesystem::remove(path_, ignored);
+}
+
+Fd TextFile::Open() const { return Fd(open(path_.c_str(), O_RDONLY | O_CLOEXEC)); }
+
+std::string TextFile::Read() const {
+  std::ifstream in(path_, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+PseudoTerminal::PseudoTerminal() : master_(posix_openpt(O_RDWR | O_NOCTTY)) {
+  if (master_.get() < 0 || grantpt(master_.get()) != 0 || unlockpt(master_.get()) != 0)
+    Fail("no pseudo-terminal");
+  fcntl(master_.get(), F_SETFD, FD_CLOEXEC);
+  path_ = ptsname(master_.get());
+  probe_ = Fd(open(path_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
+}
+
+termios PseudoTerminal::Settings() const {
+  termios settings{};
+  EXPECT_EQ(tcgetattr(probe_.get(), &settings), 0);
+  return settings;
+}
+
+std::optional<termios> PseudoTerminal::WaitUntilRaw() const {
+  termios settings{};
+  if (!WaitUntil([&] { return ((settings = Settings()).c_lflag & ICANON) == 0; }))
+    return std::nullopt;
+  return settings;
+}
+
+std::string PseudoTerminal::ScreenUntilNow(std::string& screen) const {
+  constexpr std::string_view kMarker = "<end of the game>";
+  const std::size_t from = screen.size();
+  WriteAll(probe_.get(), kMarker);
+  EXPECT_TRUE(ReadUntil(master(), screen, kMarker, from));
+  return screen.substr(from, screen.rfind(kMarker) - from);
+}
+
+std::string PseudoTerminal::UnreadInput() const {
+  // Out of line mode, so that a typed part of a line shows too.
+  termios settings = Settings();
+  settings.c_lflag &= ~static_cast<tcflag_t>(ICANON);
+  settings.c_cc[VMIN] = 0;
+  settings.c_cc[VTIME] = 0;
+  EXPECT_EQ(tcsetattr(probe_.get(), TCSANOW, &settings), 0);
+  std::string unread;
+  char buffer[256];
+  for (ssize_t count; (count = read(probe_.get(), buffer, sizeof buffer)) > 0;)
+    unread.append(buffer, static_cast<std::size_t>(count));
+  return unread;
+}
+
+void ExpectSameSettings(const termios& actual, const termios& expected) {
+  EXPECT_EQ(actual.c_iflag, expected.c_iflag);
+  EXPECT_EQ(actual.c_oflag, expected.c_oflag);
+  EXPECT_EQ(actual.c_cflag, expected.c_cflag);
+  EXPECT_EQ(actual.c_lflag, expected.c_lflag);
+  for (std::size_t i = 0; i < NCCS; ++i)
+    EXPECT_EQ(actual.c_cc[i], expected.c_cc[i]) << "c_cc " << i;
+  EXPECT_EQ(cfgetispeed(&actual), cfgetispeed(&expected));
+  EXPECT_EQ(cfgetospeed(&actual), cfgetospeed(&expected));
+}
+
+bool WaitUntil(const std::function<bool()>& done) {
+  const auto deadline = Deadline();
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
 }
 
 }  // namespace hilo::e2e

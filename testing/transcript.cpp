@@ -1,4 +1,6 @@
-#include "game/transcript_case.h"
+#include "testing/transcript.h"
+
+#include <iconv.h>
 
 #include <algorithm>
 #include <fstream>
@@ -6,6 +8,8 @@
 #include <sstream>
 #include <stdexcept>
 #include <string_view>
+
+#include "testing/reference_words.h"
 
 namespace hilo {
 namespace {
@@ -85,6 +89,66 @@ std::vector<std::filesystem::path> TranscriptFiles(const std::filesystem::path& 
   }
   std::sort(files.begin(), files.end());
   return files;
+}
+
+std::vector<TranscriptCase> Transcripts() {
+  std::vector<TranscriptCase> cases;
+  for (const auto& file : TranscriptFiles(HILO_TRANSCRIPTS_DIR))
+    cases.push_back(ReadTranscriptCase(file));
+  return cases;
+}
+
+TranscriptCase Transcript(std::string_view name) {
+  return ReadTranscriptCase(std::filesystem::path(HILO_TRANSCRIPTS_DIR) /
+                            (std::string(name) + ".transcript"));
+}
+
+std::string InForm(std::string_view text, OutputForm form) {
+  if (form == OutputForm::kUtf8Lf) return std::string(text);
+  const iconv_t converter = iconv_open("CP932", "UTF-8");
+  if (converter == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("no iconv to CP932");
+  std::string converted(text.size() * 2, '\0');
+  char* in = const_cast<char*>(text.data());
+  std::size_t in_left = text.size();
+  char* out = converted.data();
+  std::size_t out_left = converted.size();
+  const std::size_t done = iconv(converter, &in, &in_left, &out, &out_left);
+  iconv_close(converter);
+  if (done == static_cast<std::size_t>(-1)) throw std::runtime_error("not convertible to CP932");
+  converted.resize(converted.size() - out_left);
+  std::string lines;
+  for (const char byte : converted) {
+    if (byte == '\n') lines += '\r';
+    lines += byte;
+  }
+  return lines;
+}
+
+TypingPlan PlanTyping(const TranscriptCase& c,
+                      const std::function<std::string(std::string_view)>& echo) {
+  // The output cut after each prompt: every read of a word ends one part.
+  std::vector<std::string> parts(1);
+  for (const char byte : c.output) {
+    parts.back() += byte;
+    if (byte == '>') parts.emplace_back();
+  }
+  const std::size_t prompts = parts.size() - 1;
+  // The last prompt of a key wait, or of a game whose input runs out, is never answered.
+  const std::size_t words_read = prompts - (c.ending == TranscriptCase::Ending::kGame ? 0 : 1);
+  TypingPlan plan;
+  plan.screen = parts[0];
+  std::size_t words = 0;
+  std::size_t shown = 1;
+  for (const std::string& typed : c.lines) {
+    if (words >= words_read) break;
+    const std::string_view line = std::string_view(typed).substr(0, typed.size() - 1);
+    plan.lines.push_back({plan.screen, std::string(line)});
+    words += ReferenceWords(line).size();
+    plan.screen += echo(line);
+    for (; shown <= std::min(words, words_read); ++shown) plan.screen += parts[shown];
+  }
+  if (words < words_read) throw std::runtime_error(c.name + ": fewer words than prompts");
+  return plan;
 }
 
 }  // namespace hilo

@@ -1,0 +1,133 @@
+#include "testing/launchers.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "testing/same_text.h"
+
+namespace hilo::e2e {
+namespace {
+
+Finished RunThroughPipes(std::string_view input, const std::vector<std::string>& environment) {
+  GameOnPipes game = StartOnPipes(environment, GameCommand());
+  WriteAll(game.input.get(), input);
+  game.input.Close();
+  Finished finished;
+  finished.output = ReadToEnd(game.output.get());
+  finished.errors = ReadToEnd(game.errors.get());
+  finished.status = WaitForExit(game.pid);
+  return finished;
+}
+
+// text as it arrives through a pipe.
+std::string AsItIs(std::string_view text) { return std::string(text); }
+
+// text as a terminal shows it: its line feeds go out as CR LF.
+std::string OnScreen(std::string_view text) {
+  std::string screen;
+  for (const char byte : text) {
+    if (byte == '\n') screen += '\r';
+    screen += byte;
+  }
+  return screen;
+}
+
+// Types each line of plan into to once from has shown its screen exactly (as shown gives it), then
+// reads from until the plan's last screen: each prompt must arrive before the game needs its
+// answer.
+void TypeAsPlanned(const TypingPlan& plan, int from, int to, std::string& screen,
+                   std::string (*shown)(std::string_view)) {
+  for (const TypedLine& typed : plan.lines) {
+    const std::string expected = shown(typed.screen);
+    ASSERT_TRUE(ReadUntil(from, screen, expected))
+        << "waiting to type " << testing::PrintToString(typed.line) << ", got\n"
+        << screen;
+    ASSERT_PRED_FORMAT2(SameText, screen, expected);
+    WriteAll(to, typed.line + "\n");
+  }
+  ASSERT_TRUE(ReadUntil(from, screen, shown(plan.screen))) << screen;
+}
+
+void PlayThroughPipes(const TranscriptCase& c) {
+  GameOnPipes game =
+      StartOnPipes(GameEnvironment("C.UTF-8", StoppedClockAt(c.seconds[0])), GameCommand());
+  // Nothing is echoed: what arrives is the game's alone.
+  const TypingPlan plan = PlanTyping(c, [](std::string_view) { return std::string(); });
+  std::string output;
+  TypeAsPlanned(plan, game.output.get(), game.input.get(), output, AsItIs);
+  if (testing::Test::HasFatalFailure()) return;
+  game.input.Close();
+  output += ReadToEnd(game.output.get());
+  EXPECT_PRED_FORMAT2(SameText, output, c.output);
+  EXPECT_EQ(ReadToEnd(game.errors.get()), "");
+  const auto status = WaitForExit(game.pid);
+  ASSERT_TRUE(status);
+  EXPECT_TRUE(EndedNormally(*status)) << *status;
+}
+
+void PlayOnTerminal(const TranscriptCase& c) {
+  using Ending = TranscriptCase::Ending;
+  // The terminal echoes a typed line as it is.
+  const TypingPlan plan =
+      PlanTyping(c, [](std::string_view line) { return std::string(line) + "\n"; });
+  PseudoTerminal terminal;
+  const termios before = terminal.Settings();
+  const pid_t pid =
+      StartHilo({.environment = GameEnvironment("C.UTF-8", StoppedClockAt(c.seconds[0])),
+                 .input = kControllingTerminal,
+                 .output = kControllingTerminal,
+                 .errors = kControllingTerminal,
+                 .terminal = terminal.path()});
+  std::string screen;
+  TypeAsPlanned(plan, terminal.master(), terminal.master(), screen, OnScreen);
+  if (testing::Test::HasFatalFailure()) return;
+  const std::string expected = OnScreen(plan.screen);
+  if (c.ending == Ending::kKey) {
+    ASSERT_TRUE(terminal.WaitUntilRaw()) << "no key wait";
+    WriteAll(terminal.master(), "x");
+  } else if (c.ending == Ending::kInput) {
+    WriteAll(terminal.master(), "\x04");  // the end of the input, typed at a terminal
+  }
+  const auto status = WaitForExit(pid);
+  ASSERT_TRUE(status);
+  EXPECT_TRUE(EndedNormally(*status)) << *status;
+  // The game ends its last line for the shell.
+  const std::size_t read = screen.size();
+  const std::string rest = terminal.ScreenUntilNow(screen);
+  EXPECT_PRED_FORMAT2(SameText, screen.substr(0, read) + rest, expected + "\r\n");
+  ExpectSameSettings(terminal.Settings(), before);
+  EXPECT_EQ(terminal.UnreadInput(), "");
+}
+
+}  // namespace
+
+Runner PipesRunner() {
+  return {.name = "pipes", .form = OutputForm::kUtf8Lf, .run = RunThroughPipes};
+}
+
+std::vector<Runner> Runners() {
+  std::vector<Runner> runners = {PipesRunner()};
+  if (WineConfigured()) runners.push_back(WineFromFiles());
+  return runners;
+}
+
+Launcher FromFiles(const Runner& runner) {
+  return {.name = runner.name, .play = [runner](const TranscriptCase& c) {
+            const Finished finished =
+                runner.run(c.Input(), GameEnvironment("C.UTF-8", StoppedClockAt(c.seconds[0])));
+            EXPECT_PRED_FORMAT2(SameText, finished.output, InForm(c.output, runner.form));
+            EXPECT_EQ(finished.errors, "");
+            ASSERT_TRUE(finished.status);
+            EXPECT_TRUE(EndedNormally(*finished.status)) << *finished.status;
+          }};
+}
+
+Launcher ThroughPipes() { return {.name = "pipes", .play = PlayThroughPipes}; }
+
+Launcher OnTerminal() { return {.name = "terminal", .play = PlayOnTerminal}; }
+
+}  // namespace hilo::e2e

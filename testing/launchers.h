@@ -1,0 +1,69 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "testing/player.h"
+#include "testing/process.h"
+
+// The launchers that start the game as a process of its own, its clock stopped by libfaketime.
+namespace hilo::e2e {
+
+// How a game run on given input ended.
+struct Finished {
+  std::string output;
+  std::string errors;
+  std::optional<int> status;
+};
+
+// A way to run the game on input given whole, to its end, and the form of what it writes.
+struct Runner {
+  std::string name;
+  OutputForm form;
+  // Runs it in environment (see GameEnvironment; the runner adds its own entries).
+  std::function<Finished(std::string_view input, const std::vector<std::string>& environment)> run;
+};
+
+// The game (see GameCommand) through pipes.
+Runner PipesRunner();
+
+// True when this build was given a Windows hilo.exe to play under Wine.
+bool WineConfigured();
+
+// hilo.exe under Wine, its input and output on files, in the run's shared Wine prefix.
+Runner WineFromFiles();
+
+// Every runner this build has: the pipes, and Wine when configured.
+std::vector<Runner> Runners();
+
+// Plays a transcript through runner, its clock stopped, its input given whole: byte for byte,
+// nothing on standard error, status 0.
+Launcher FromFiles(const Runner& runner);
+
+// The game (see GameCommand) through pipes, its clock stopped: each line typed once its prompt has
+// arrived, byte for byte, nothing on standard error, status 0.
+Launcher ThroughPipes();
+
+// The built game on a pseudo-terminal that is its controlling terminal: each line typed once its
+// prompt shows, the screen as the terminal shows it (echo, CR LF), the key wait ended by a key.
+Launcher OnTerminal();
+
+// A key, by its tmux name, and what it adds to a test's name (nothing for the usual letter).
+struct Key {
+  std::string name;
+  std::string tmux;
+};
+
+// hilo.exe on Wine's console inside tmux, in a Japanese UTF-8 locale: each line typed once its
+// prompt shows, the screen as Wine's console shows it, a key wait ended by key, exit status 0 and
+// the terminal's settings as found.
+Launcher WineConsole(const Key& key);
+
+// As WineConsole, but the game takes its input from a file through "wine cmd /c", and only the
+// key is typed.
+Launcher WineConsoleFromFile(const Key& key);
+
+}  // namespace hilo::e2e
