@@ -14,9 +14,9 @@
 #include <utility>
 #include <vector>
 
-#include "testing/reference_words.h"
 #include "console/token.h"
 #include "console/token_reader.h"
+#include "testing/reference_words.h"
 
 namespace {
 

@@ -177,7 +177,7 @@ TEST_P(RunnerTest, TheCardIsThatOfTheSecondTheClockIsStoppedAt) {
       {"2026-01-01 00:00:25", "\nNumber is 2, H or L? >"},
       {"2026-01-01 00:01:39", "\nNumber is 3, H or L? >"},
       // Past 2262-04-11 23:47:16 UTC the seconds since 1970 no longer fit in nanoseconds of 64
-      // bits, and past 2038 not in a 32-bit time_t; libfaketime reaches there only for a Linux game.
+      // bits, nor past 2038 in a 32-bit time_t. libfaketime takes only a Linux game there.
       {"2262-04-11 23:48:21", "\nNumber is 10, H or L? >"},  // 9223372101 seconds
       {"2262-04-11 23:48:22", "\nNumber is Q, H or L? >"},   // 9223372102
       {"3000-01-01 00:00:07", "\nNumber is A, H or L? >"},   // 32503680007

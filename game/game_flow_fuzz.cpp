@@ -22,10 +22,10 @@
 
 #include "console/console.h"
 #include "console/console_port.h"
-#include "testing/reference_words.h"
 #include "game/game_flow.h"
 #include "game/texts.h"
 #include "rules/card.h"
+#include "testing/reference_words.h"
 #include "testing/scripted_clock.h"
 
 namespace {

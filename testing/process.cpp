@@ -195,6 +195,25 @@ pid_t Spawn(const Launch& launch, int report) {
   return pid;
 }
 
+// One piece of libfaketime's shared memory in /dev/shm, named after the process that made it.
+struct FaketimeSegment {
+  std::filesystem::path path;
+  std::string pid;
+};
+
+// What libfaketime has in /dev/shm now.
+std::vector<FaketimeSegment> FaketimeSegments() {
+  std::vector<FaketimeSegment> segments;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator("/dev/shm", error)) {
+    const std::string name = entry.path().filename().string();
+    const std::size_t last = name.rfind('_');
+    if (name.find("faketime") == std::string::npos || last == std::string::npos) continue;
+    segments.push_back({entry.path(), name.substr(last + 1)});
+  }
+  return segments;
+}
+
 }  // namespace
 
 std::vector<std::string> GameEnvironment(std::string_view locale,
@@ -281,12 +300,8 @@ JobProcesses StartHiloAsJob(const Launch& launch) {
 
 std::vector<std::string> SharedMemoryLeftBy(pid_t pid) {
   std::vector<std::string> left;
-  std::string suffix = "_";
-  suffix += std::to_string(pid);
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator("/dev/shm", error)) {
-    const std::string name = entry.path().filename().string();
-    if (name.find("faketime") != std::string::npos && name.ends_with(suffix)) left.push_back(name);
+  for (const FaketimeSegment& segment : FaketimeSegments()) {
+    if (segment.pid == std::to_string(pid)) left.push_back(segment.path.filename().string());
   }
   return left;
 }
@@ -295,13 +310,10 @@ void BringToForeground(const JobProcesses& job) { kill(job.shell, SIGUSR1); }
 
 void RemoveSharedMemoryOfEndedProcesses() {
   std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator("/dev/shm", error)) {
-    const std::string name = entry.path().filename().string();
-    const std::size_t last = name.rfind('_');
-    if (name.find("faketime") == std::string::npos || last == std::string::npos) continue;
-    // Named after the process's id; a process that has gone left them for nobody.
-    if (!std::filesystem::exists("/proc/" + name.substr(last + 1), error))
-      std::filesystem::remove(entry.path(), error);
+  for (const FaketimeSegment& segment : FaketimeSegments()) {
+    // A process that has gone left them for nobody.
+    if (!std::filesystem::exists("/proc/" + segment.pid, error))
+      std::filesystem::remove(segment.path, error);
   }
 }
 

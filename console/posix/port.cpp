@@ -7,8 +7,8 @@
 
 #include "console/console_port.h"
 #include "console/posix/fd_io.h"
-#include "console/posix/output.h"
 #include "console/posix/keyboard.h"
+#include "console/posix/output.h"
 
 namespace hilo {
 namespace {
