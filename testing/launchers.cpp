@@ -26,16 +26,6 @@ Finished RunThroughPipes(std::string_view input, const std::vector<std::string>&
 // text as it arrives through a pipe.
 std::string AsItIs(std::string_view text) { return std::string(text); }
 
-// text as a terminal shows it: its line feeds go out as CR LF.
-std::string OnScreen(std::string_view text) {
-  std::string screen;
-  for (const char byte : text) {
-    if (byte == '\n') screen += '\r';
-    screen += byte;
-  }
-  return screen;
-}
-
 // Types each line of plan into to once from has shown its screen exactly (as shown gives it), then
 // reads from until the plan's last screen: each prompt must arrive before the game needs its
 // answer.
@@ -83,9 +73,9 @@ void PlayOnTerminal(const TranscriptCase& c) {
                  .errors = kControllingTerminal,
                  .terminal = terminal.path()});
   std::string screen;
-  TypeAsPlanned(plan, terminal.master(), terminal.master(), screen, OnScreen);
+  TypeAsPlanned(plan, terminal.master(), terminal.master(), screen, WithCrLf);
   if (testing::Test::HasFatalFailure()) return;
-  const std::string expected = OnScreen(plan.screen);
+  const std::string expected = WithCrLf(plan.screen);
   if (c.ending == Ending::kKey) {
     ASSERT_TRUE(terminal.WaitUntilRaw()) << "no key wait";
     WriteAll(terminal.master(), "x");

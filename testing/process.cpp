@@ -229,7 +229,12 @@ std::vector<std::string> GameEnvironment(std::string_view locale,
     const std::vector<std::string> stopped = StoppedClockAt(kStoppedSecond);
     environment.insert(environment.end(), stopped.begin(), stopped.end());
   }
-  for (const std::string& entry : extra) {
+  return WithEntries(std::move(environment), extra);
+}
+
+std::vector<std::string> WithEntries(std::vector<std::string> environment,
+                                     const std::vector<std::string>& entries) {
+  for (const std::string& entry : entries) {
     const std::size_t equals = entry.find('=');
     const std::string_view name = std::string_view(entry).substr(0, equals + 1);
     if (equals != std::string::npos)

@@ -53,6 +53,10 @@ std::vector<std::string> GameEnvironment(std::string_view locale,
                                          const std::vector<std::string>& extra = {},
                                          bool stop_clock = true);
 
+// environment with entries (NAME=value) added, each in place of any entry of the same name.
+std::vector<std::string> WithEntries(std::vector<std::string> environment,
+                                     const std::vector<std::string>& entries);
+
 // The environment entries that stop the game's clock at a second with the same last two digits as
 // second, for GameEnvironment's extra entries.
 std::vector<std::string> StoppedClockAt(std::int64_t second);

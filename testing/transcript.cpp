@@ -116,8 +116,12 @@ std::string InForm(std::string_view text, OutputForm form) {
   iconv_close(converter);
   if (done == static_cast<std::size_t>(-1)) throw std::runtime_error("not convertible to CP932");
   converted.resize(converted.size() - out_left);
+  return WithCrLf(converted);
+}
+
+std::string WithCrLf(std::string_view text) {
   std::string lines;
-  for (const char byte : converted) {
+  for (const char byte : text) {
     if (byte == '\n') lines += '\r';
     lines += byte;
   }

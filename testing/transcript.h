@@ -53,6 +53,9 @@ enum class OutputForm {
 // text, UTF-8 with LF, written as form says; converted by iconv, independently of the game.
 std::string InForm(std::string_view text, OutputForm form);
 
+// text with every line feed as CR LF, as a terminal shows it and as Windows writes it.
+std::string WithCrLf(std::string_view text);
+
 // One line to type at a terminal, and the screen that shows before it is typed.
 struct TypedLine {
   std::string screen;

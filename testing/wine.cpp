@@ -14,6 +14,7 @@
 #include <optional>
 #include <sstream>
 #include <thread>
+#include <utility>
 
 #include "testing/launchers.h"
 #include "testing/same_text.h"
@@ -25,12 +26,8 @@ namespace {
 // no debugging messages, and the files' real times, by which Wine sees that the prefix is up to
 // date: a stopped clock must not make it update the prefix again.
 std::vector<std::string> WithWine(std::vector<std::string> environment) {
-  for (std::string entry : {"WINEPREFIX=" HILO_WINE_PREFIX, "WINEDEBUG=-all", "NO_FAKE_STAT=1"}) {
-    const std::string name = entry.substr(0, entry.find('=') + 1);
-    std::erase_if(environment, [&](const std::string& old) { return old.starts_with(name); });
-    environment.push_back(entry);
-  }
-  return environment;
+  return WithEntries(std::move(environment),
+                     {"WINEPREFIX=" HILO_WINE_PREFIX, "WINEDEBUG=-all", "NO_FAKE_STAT=1"});
 }
 
 // With no terminal at all (StartHilo gives the game a session of its own), its key wait returns at
