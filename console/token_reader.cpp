@@ -60,9 +60,9 @@ bool TokenReader::Refill() {
   char* const first = block_.data();
   char* last = first + delivered;
   // Text-mode input: what comes before a Ctrl+Z still counts, nothing after it does.
-  if (const void* stop = std::memchr(first, kEndOfInputByte, delivered)) {
+  if (void* stop = std::memchr(first, kEndOfInputByte, delivered)) {
     ended_ = true;
-    last = static_cast<char*>(const_cast<void*>(stop));
+    last = static_cast<char*>(stop);
   }
   // Carriage returns are dropped, so CR LF line ends read as LF.
   if (void* carriage_return = std::memchr(first, '\r', static_cast<std::size_t>(last - first))) {

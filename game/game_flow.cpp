@@ -1,6 +1,7 @@
 #include "game/game_flow.h"
 
 #include <array>
+#include <cstddef>
 
 #include "game/texts.h"
 #include "rules/card_draw.h"
@@ -15,9 +16,13 @@ using texts::kWordYes;
 
 constexpr std::array<std::string_view, 2> kYesOrNo = {kWordYes, kWordNo};
 constexpr std::array<std::string_view, 3> kYesNoOrChange = {kWordYes, kWordNo, kWordChange};
-constexpr std::array<std::string_view, kDifficulties.size() + 1> kDifficultyChoices = {
-    kDifficulties[0].keyword, kDifficulties[1].keyword, kDifficulties[2].keyword,
-    kDifficulties[3].keyword, kWordFinish};
+// Every keyword of the difficulty table, in its order, then "finish".
+constexpr auto kDifficultyChoices = [] {
+  std::array<std::string_view, kDifficulties.size() + 1> choices{};
+  for (std::size_t i = 0; i < kDifficulties.size(); ++i) choices[i] = kDifficulties[i].keyword;
+  choices.back() = kWordFinish;
+  return choices;
+}();
 
 }  // namespace
 

@@ -41,8 +41,6 @@ class GameFlow {
   Score score() const { return score_; }
   // The difficulty last chosen (Hard until one is).
   Difficulty difficulty() const { return difficulty_; }
-  // The card the player is guessing from.
-  Card current_card() const { return current_; }
 
  private:
   State Introduce();

@@ -1,13 +1,17 @@
 #pragma once
 
 #include <array>
-#include <cstddef>
 #include <string_view>
 
 #include "rules/scoring.h"
 
 // Every text the game writes and every word it accepts. "%d" stands for a number and "%s" for a
 // text, filled in by Console::Write.
+//
+// Some spellings are the game's own and intended, not slips to correct: "nomal" and "Nomal",
+// "Beginnger" (the display name in rules/scoring.h), "dificulty" beside "difficulty", 場合 written
+// 吐合 in Easy's rules, and halving written "2/1". The hand-written transcripts pin every one of
+// them.
 namespace hilo::texts {
 
 // The words the player types, compared byte for byte: capitals are different words.
@@ -90,7 +94,7 @@ inline constexpr std::string_view kBackToChoice =
 
 // The three rules texts of a difficulty: what "h" earns, what "l" earns, what continuing costs.
 constexpr std::array<std::string_view, 3> RulesTextsOf(Difficulty difficulty) {
-  const DifficultyInfo& info = kDifficulties[static_cast<std::size_t>(difficulty)];
+  const DifficultyInfo& info = InfoOf(difficulty);
   const bool ten_per_step = info.stake_rule == StakeRule::kDistanceTimesTen;
   std::string_view continuing = kContinueClearsPoints;
   if (info.continue_rule == ContinueRule::kMinusFiveHundred) continuing = kContinueCostsFiveHundred;

@@ -19,16 +19,6 @@ Score SaturatingAdd(Score score, std::int64_t change) {
 
 }  // namespace
 
-// The table is indexed by the enumeration, so its rows must stay in the enumeration's order.
-static_assert(kDifficulties[0].difficulty == Difficulty::kHard &&
-              kDifficulties[1].difficulty == Difficulty::kNormal &&
-              kDifficulties[2].difficulty == Difficulty::kEasy &&
-              kDifficulties[3].difficulty == Difficulty::kBeginner);
-
-const DifficultyInfo& InfoOf(Difficulty difficulty) {
-  return kDifficulties[static_cast<std::size_t>(difficulty)];
-}
-
 std::optional<Difficulty> DifficultyFromKeyword(std::string_view word) {
   for (const auto& info : kDifficulties) {
     if (info.keyword == word) return info.difficulty;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -39,8 +40,16 @@ inline constexpr std::array<DifficultyInfo, 4> kDifficulties = {{
      ContinueRule::kHalveRoundingUp},
 }};
 
+// The table is indexed by the enumeration, so its rows must stay in the enumeration's order.
+static_assert(kDifficulties[0].difficulty == Difficulty::kHard &&
+              kDifficulties[1].difficulty == Difficulty::kNormal &&
+              kDifficulties[2].difficulty == Difficulty::kEasy &&
+              kDifficulties[3].difficulty == Difficulty::kBeginner);
+
 // The table row of a difficulty.
-const DifficultyInfo& InfoOf(Difficulty difficulty);
+constexpr const DifficultyInfo& InfoOf(Difficulty difficulty) {
+  return kDifficulties[static_cast<std::size_t>(difficulty)];
+}
 
 // The difficulty whose keyword is exactly word (case-sensitive), if any.
 std::optional<Difficulty> DifficultyFromKeyword(std::string_view word);
