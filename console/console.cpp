@@ -72,7 +72,7 @@ Console::~Console() {
   }
 }
 
-void Console::Write(std::string_view text, std::initializer_list<Value> values) {
+void Console::WriteFilled(std::string_view text, std::initializer_list<Value> values) {
   AppendFilled(text, values);
   if (writes_to_terminal_ || pending_.size() >= kFlushThreshold) Flush();
 }
@@ -111,7 +111,7 @@ std::optional<Token> Console::ReadToken() {
 }
 
 std::optional<std::string_view> Console::AskChoice(std::span<const std::string_view> accepted,
-                                                   std::string_view reask) {
+                                                   TextFor<> reask) {
   const AcceptedWords words(accepted);
   Token token;  // one token serves every word read
   while (reader_.Next(token)) {

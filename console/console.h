@@ -7,12 +7,52 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <variant>
 
 #include "console/console_port.h"
 #include "console/token_reader.h"
 
 namespace hilo {
+
+// True when text's placeholders are, in order, exactly of the kinds given: 'd' for "%d" and 's'
+// for "%s", so kinds "ds" asks for a number and then a text.
+constexpr bool PlaceholdersAre(std::string_view text, std::string_view kinds) {
+  std::size_t filled = 0;
+  // Scanned as Console::Write scans: a '%' and the byte after it go together.
+  for (auto at = text.find('%'); at != std::string_view::npos && at + 1 < text.size();
+       at = text.find('%', at + 2)) {
+    const char kind = text[at + 1];
+    if (kind != 'd' && kind != 's') continue;
+    if (filled == kinds.size() || kinds[filled] != kind) return false;
+    ++filled;
+  }
+  return filled == kinds.size();
+}
+
+// Named in the compiler's message when a text's placeholders and its values differ.
+inline void PlaceholdersDoNotMatchTheValues() {}
+
+// A text to be written with values of the types Values. Its placeholders are checked against those
+// values when the game is compiled: each is filled, by a value of its kind, and each value is used.
+template <typename... Values>
+class TextFor {
+ public:
+  // Not explicit: the game's texts and literals pass for one where they are written.
+  consteval TextFor(std::string_view text) : text_(text) {
+    if (!PlaceholdersAre(text, {kKinds, sizeof...(Values)})) PlaceholdersDoNotMatchTheValues();
+  }
+  consteval TextFor(const char* text) : TextFor(std::string_view(text)) {}
+
+  // The text, placeholders and all.
+  constexpr std::string_view text() const { return text_; }
+
+ private:
+  // The kind of placeholder each value fills, in order: a number "%d", anything else "%s".
+  static constexpr char kKinds[] = {(std::is_integral_v<Values> ? 'd' : 's')..., '\0'};
+
+  std::string_view text_;
+};
 
 // The game's only channel to the player: writes texts, reads tokens, asks questions and waits for
 // a key. Output may be gathered, but it always reaches the player before the game blocks for input
@@ -30,7 +70,10 @@ class Console {
 
   // Writes text with each "%d" and "%s" replaced, in order, by the next value. No line break is
   // added.
-  void Write(std::string_view text, std::initializer_list<Value> values = {});
+  template <typename... Values>
+  void Write(std::type_identity_t<TextFor<Values...>> text, const Values&... values) {
+    WriteFilled(text.text(), {Value(values)...});
+  }
 
   // The next token from standard input, or nullopt once the input has ended.
   std::optional<Token> ReadToken();
@@ -38,7 +81,7 @@ class Console {
   // Reads tokens until one of accepted comes and returns it, writing reask after every other
   // token; nullopt once the input has ended.
   std::optional<std::string_view> AskChoice(std::span<const std::string_view> accepted,
-                                            std::string_view reask);
+                                            TextFor<> reask);
 
   // Waits for one key press at the player's terminal.
   void WaitKey();
@@ -50,6 +93,8 @@ class Console {
   std::size_t tokens_read() const { return tokens_read_; }
 
  private:
+  // Writes text with its placeholders filled by values, which fit them.
+  void WriteFilled(std::string_view text, std::initializer_list<Value> values);
   // Adds text to the pending output with its placeholders filled in.
   void AppendFilled(std::string_view text, std::initializer_list<Value> values);
 

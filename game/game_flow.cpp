@@ -75,9 +75,9 @@ GameFlow::State GameFlow::Introduce() {
   console_.Write(texts::kIntroductionGameOver);
   console_.Write(texts::kIntroductionCards);
   for (Card number = kLowestCard; number <= 10; ++number) {
-    console_.Write(texts::kIntroductionCardValue, {number});
+    console_.Write(texts::kIntroductionCardValue, number);
   }
-  console_.Write(texts::kIntroductionFaceCards, {kLowestCard});
+  console_.Write(texts::kIntroductionFaceCards, kLowestCard);
   console_.Write(texts::kIntroductionFinish);
   console_.Write(texts::kIntroductionChooseDifficulty);
   return State::kChoosingDifficulty;
@@ -93,7 +93,7 @@ GameFlow::State GameFlow::ChooseDifficulty() {
     return State::kQuitFromChoice;
   }
   difficulty_ = *DifficultyFromKeyword(*choice);
-  console_.Write(texts::kDifficultyChosen, {InfoOf(difficulty_).display_name});
+  console_.Write(texts::kDifficultyChosen, InfoOf(difficulty_).display_name);
   for (const auto text : texts::RulesTextsOf(difficulty_)) console_.Write(text);
   console_.Write(texts::kGoodLuck);
   current_ = ClockSeededDraw(clock_);
@@ -110,7 +110,7 @@ GameFlow::State GameFlow::QuitFromChoice() {
 }
 
 GameFlow::State GameFlow::PlayTurn() {
-  console_.Write(texts::kCardPrompt, {CardLabel(current_)});
+  console_.Write(texts::kCardPrompt, CardLabel(current_));
   const auto token = console_.ReadToken();
   if (!token) return State::kFinished;
   if (token->Is(texts::kWordHigher)) return JudgeAnswer(Answer::kHigher);
@@ -134,18 +134,18 @@ GameFlow::State GameFlow::JudgeAnswer(Answer answer) {
   // equal card.
   next_ = ClockSeededDraw(clock_);
   const Judgement judgement = Judge(difficulty_, current_, next_, answer);
-  console_.Write(texts::kNextCard, {CardLabel(next_)});
+  console_.Write(texts::kNextCard, CardLabel(next_));
   switch (judgement.outcome) {
     case Outcome::kWin:
       score_ = ApplyWin(score_, judgement.award);
-      console_.Write(texts::kWin, {score_});
+      console_.Write(texts::kWin, score_);
       break;
     case Outcome::kEven:
-      console_.Write(texts::kEven, {score_});
+      console_.Write(texts::kEven, score_);
       break;
     case Outcome::kLose:
       // The loss shows the score before any penalty; the next card waits for a continue.
-      console_.Write(texts::kLose, {score_});
+      console_.Write(texts::kLose, score_);
       return State::kGameOver;
   }
   current_ = next_;
@@ -156,7 +156,7 @@ GameFlow::State GameFlow::QuitQuestion() {
   const auto answer = console_.AskChoice(kYesOrNo, texts::kAskQuitAgain);
   if (!answer) return State::kFinished;
   if (*answer == kWordNo) return State::kTurn;
-  console_.Write(texts::kFinalPointPressKeyToFinish, {score_});
+  console_.Write(texts::kFinalPointPressKeyToFinish, score_);
   console_.WaitKey();
   return State::kFinished;
 }

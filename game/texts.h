@@ -3,6 +3,7 @@
 #include <array>
 #include <string_view>
 
+#include "console/console.h"
 #include "rules/scoring.h"
 
 // Every text the game writes and every word it accepts. "%d" stands for a number and "%s" for a
@@ -93,14 +94,16 @@ inline constexpr std::string_view kBackToChoice =
     "\n\n\n難易度を \"Hard\", \"Nomal\", \"Easy\", \"Beginner\"\nの中から選択してください";
 
 // The three rules texts of a difficulty: what "h" earns, what "l" earns, what continuing costs.
-constexpr std::array<std::string_view, 3> RulesTextsOf(Difficulty difficulty) {
+constexpr std::array<TextFor<>, 3> RulesTextsOf(Difficulty difficulty) {
+  using Plain = TextFor<>;  // none of them has a placeholder
   const DifficultyInfo& info = InfoOf(difficulty);
   const bool ten_per_step = info.stake_rule == StakeRule::kDistanceTimesTen;
-  std::string_view continuing = kContinueClearsPoints;
-  if (info.continue_rule == ContinueRule::kMinusFiveHundred) continuing = kContinueCostsFiveHundred;
-  if (info.continue_rule == ContinueRule::kHalveRoundingUp) continuing = kContinueHalvesPoints;
-  return {ten_per_step ? kHigherAwardsTenPerStep : kHigherAwardsBanded,
-          ten_per_step ? kLowerAwardsTenPerStep : kLowerAwardsBanded, continuing};
+  const Plain continuing =
+      info.continue_rule == ContinueRule::kMinusFiveHundred  ? Plain(kContinueCostsFiveHundred)
+      : info.continue_rule == ContinueRule::kHalveRoundingUp ? Plain(kContinueHalvesPoints)
+                                                             : Plain(kContinueClearsPoints);
+  return {ten_per_step ? Plain(kHigherAwardsTenPerStep) : Plain(kHigherAwardsBanded),
+          ten_per_step ? Plain(kLowerAwardsTenPerStep) : Plain(kLowerAwardsBanded), continuing};
 }
 
 }  // namespace hilo::texts
