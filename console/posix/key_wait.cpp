@@ -1,5 +1,6 @@
 #include "console/posix/key_wait.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace hilo {
@@ -60,14 +61,22 @@ bool EndsInsideKey(std::string_view bytes) {
   return false;
 }
 
-std::string ReadOneKey(const KeyReader& read) {
+std::string ReadOneKey(const KeyReader& read, const MonotonicNow& now) {
   std::string key;
   char buffer[256];
-  for (KeyWait wait = KeyWait::kForAByte; key.size() < kMostKeyBytes;) {
+  std::chrono::steady_clock::time_point deadline{};  // for the rest of a key cut short
+  for (KeyWait wait = kForAByte; key.size() < kMostKeyBytes;) {
     const std::ptrdiff_t count = read(buffer, wait);
+    if (count == kReadInterrupted && wait > kNotAtAll && wait < kForAByte) {
+      // Waits on for what is left of the same tenth, so a stream of signals (SIGWINCH, SIGCONT)
+      // cannot keep Esc from ending the wait; once it has passed, a last look takes what came.
+      wait = std::max(kNotAtAll, std::chrono::ceil<KeyWait>(deadline - now()));
+      continue;
+    }
     if (count <= 0) break;
     key.append(buffer, static_cast<std::size_t>(count));
-    wait = EndsInsideKey(key) ? KeyWait::kATenthOfASecond : KeyWait::kNotAtAll;
+    wait = EndsInsideKey(key) ? kATenthOfASecond : kNotAtAll;
+    deadline = now() + wait;
   }
   return key;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <span>
@@ -14,15 +15,29 @@ namespace hilo {
 bool EndsInsideKey(std::string_view bytes);
 
 // How long one read of the terminal may wait before its first byte.
-enum class KeyWait { kForAByte, kNotAtAll, kATenthOfASecond };
+using KeyWait = std::chrono::milliseconds;
+// Until a byte comes, however long.
+inline constexpr KeyWait kForAByte = KeyWait::max();
+// Not at all: only what has come already.
+inline constexpr KeyWait kNotAtAll = KeyWait::zero();
+// What a key cut short is given for its rest.
+inline constexpr KeyWait kATenthOfASecond{100};
+
+// What a read given a time between those two returns when a signal cut its wait short before any
+// byte came.
+inline constexpr std::ptrdiff_t kReadInterrupted = -2;
 
 // One read of the terminal, waiting as told: fills buffer, returns the byte count, 0 when nothing
-// came in time, negative on an error.
+// came in time, kReadInterrupted as above, another negative count on an error.
 using KeyReader = std::function<std::ptrdiff_t(std::span<char> buffer, KeyWait wait)>;
 
+// The monotonic clock, which neither signals nor changes to the calendar time move.
+using MonotonicNow = std::function<std::chrono::steady_clock::time_point()>;
+
 // Reads one key press whole: waits for its first bytes, then takes whatever has arrived with them
-// and gives a key that is cut short a tenth of a second for its rest, so that nothing of it is
-// left behind. Returns the bytes read, empty when the first read failed.
-std::string ReadOneKey(const KeyReader& read);
+// and gives a key that is cut short a tenth of a second by now for its rest, so that nothing of it
+// is left behind; signals meanwhile do not stretch that tenth. Returns the bytes read, empty when
+// the first read failed.
+std::string ReadOneKey(const KeyReader& read, const MonotonicNow& now);
 
 }  // namespace hilo

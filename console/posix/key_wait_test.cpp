@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <vector>
 
 namespace hilo {
@@ -49,13 +50,16 @@ TEST(EndsInsideKeyTest, TellsACutShortKeyFromAWholeOne) {
   }
 }
 
-// What one scripted read of the terminal gives: bytes, or a count when nothing or an error comes.
+// What one scripted read of the terminal gives: bytes, or a count when nothing, a signal or an
+// error comes; and how long it takes.
 struct ScriptedRead {
   std::string bytes;
   std::ptrdiff_t count_if_empty = 0;
+  KeyWait takes{};
 };
 
-// Plays reads one after the other, noting how long each was allowed to wait.
+// Plays reads one after the other on a clock that moves only by what each read takes, noting how
+// long each was allowed to wait.
 class ScriptedTerminal {
  public:
   explicit ScriptedTerminal(std::vector<ScriptedRead> reads) : reads_(std::move(reads)) {}
@@ -64,24 +68,31 @@ class ScriptedTerminal {
     waits_.push_back(wait);
     if (next_ == reads_.size()) return 0;
     const ScriptedRead& read = reads_[next_++];
+    now_ += read.takes;
     if (read.bytes.empty()) return read.count_if_empty;
     EXPECT_LE(read.bytes.size(), buffer.size());
     std::copy(read.bytes.begin(), read.bytes.end(), buffer.begin());
     return static_cast<std::ptrdiff_t>(read.bytes.size());
   }
 
+  MonotonicNow clock() const {
+    return [this] { return now_; };
+  }
   const std::vector<KeyWait>& waits() const { return waits_; }
 
  private:
   std::vector<ScriptedRead> reads_;
   std::size_t next_ = 0;
   std::vector<KeyWait> waits_;
+  std::chrono::steady_clock::time_point now_{};
 };
 
 TEST(ReadOneKeyTest, WaitsBrieflyOnlyForTheRestOfAKeyCutShort) {
-  constexpr auto kBlock = KeyWait::kForAByte;
-  constexpr auto kPending = KeyWait::kNotAtAll;
-  constexpr auto kBrief = KeyWait::kATenthOfASecond;
+  constexpr auto kBlock = kForAByte;
+  constexpr auto kPending = kNotAtAll;
+  constexpr auto kBrief = kATenthOfASecond;
+  using std::chrono_literals::operator""ms;
+  const ScriptedRead signal{"", kReadInterrupted, 40ms};
   const struct {
     const char* name;
     std::vector<ScriptedRead> reads;
@@ -95,6 +106,15 @@ TEST(ReadOneKeyTest, WaitsBrieflyOnlyForTheRestOfAKeyCutShort) {
        "\x1b[A",
        {kBlock, kBrief, kBrief, kPending}},
       {"Esc alone", {{"\x1b"}, {""}}, "\x1b", {kBlock, kBrief}},
+      // Each signal leaves less of the same tenth; past it, one last look without waiting.
+      {"Esc alone amid signals",
+       {{"\x1b"}, signal, signal, signal, signal},
+       "\x1b",
+       {kBlock, kBrief, 60ms, 20ms, kPending}},
+      {"an arrow in pieces amid signals",
+       {{"\x1b"}, signal, {"["}, signal, {"A"}},
+       "\x1b[A",
+       {kBlock, kBrief, 60ms, kBrief, 60ms, kPending}},
       {"a character in pieces",
        {{"\xe4"}, {"\xba\x88"}},
        "\xe4\xba\x88",
@@ -105,7 +125,7 @@ TEST(ReadOneKeyTest, WaitsBrieflyOnlyForTheRestOfAKeyCutShort) {
   };
   for (const auto& c : cases) {
     ScriptedTerminal terminal(c.reads);
-    EXPECT_EQ(ReadOneKey(std::ref(terminal)), c.key) << c.name;
+    EXPECT_EQ(ReadOneKey(std::ref(terminal), terminal.clock()), c.key) << c.name;
     EXPECT_EQ(terminal.waits(), c.waits) << c.name;
   }
 }
@@ -113,7 +133,7 @@ TEST(ReadOneKeyTest, WaitsBrieflyOnlyForTheRestOfAKeyCutShort) {
 TEST(ReadOneKeyTest, AnEndlessPasteIsNotReadForEver) {
   std::vector<ScriptedRead> reads(100000, ScriptedRead{std::string(256, 'p')});
   ScriptedTerminal terminal(reads);
-  const std::string key = ReadOneKey(std::ref(terminal));
+  const std::string key = ReadOneKey(std::ref(terminal), terminal.clock());
   EXPECT_GE(key.size(), 256u);
   EXPECT_LT(terminal.waits().size(), 100u);
 }

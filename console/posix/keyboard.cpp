@@ -1,7 +1,11 @@
 #include "console/posix/keyboard.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
 
 #include "console/posix/fd_io.h"
 #include "console/posix/key_wait.h"
@@ -32,15 +36,24 @@ void TerminalKeyboard::WaitKey() {
   if (fd_ < 0) return;
   RawMode raw(fd_);
 
-  ReadOneKey([&](std::span<char> buffer, KeyWait wait) -> std::ptrdiff_t {
-    // Non-canonical reads: VMIN bytes at least, or with VMIN 0 at most VTIME tenths of a second.
-    const bool set = wait == KeyWait::kForAByte          ? raw.ReadUntil(1, 0)
-                     : wait == KeyWait::kATenthOfASecond ? raw.ReadUntil(0, 1)
-                                                         : raw.ReadUntil(0, 0);
+  const auto read = [&](std::span<char> buffer, KeyWait wait) -> std::ptrdiff_t {
+    // Non-canonical reads: with VMIN 1 a read waits for a byte, with VMIN 0 and VTIME 0 it takes
+    // what has come.
+    if (!raw.ReadUntil(wait == kForAByte ? 1 : 0, 0)) return -1;
+    if (wait > kNotAtAll && wait < kForAByte) {
+      // A timed wait is polled rather than left to VTIME, which starts again after every signal;
+      // a signal here goes back to ReadOneKey, which knows how much of the time is left.
+      pollfd entry{fd_, POLLIN, 0};
+      const int ready = poll(&entry, 1, static_cast<int>(wait.count()));
+      if (ready < 0) return errno == EINTR ? kReadInterrupted : -1;
+      if (ready == 0) return 0;
+    }
     // In the background this read stops the game until it is brought back; where it cannot
     // (SIGTTIN ignored or blocked, an orphaned process group), it fails and the wait is given up.
-    return set ? ReadSome(fd_, buffer) : -1;
-  });
+    return ReadSome(fd_, buffer);
+  };
+  // steady_clock reads CLOCK_MONOTONIC: neither signals nor a change of the calendar time move it.
+  ReadOneKey(read, [] { return std::chrono::steady_clock::now(); });
 }
 
 }  // namespace hilo
