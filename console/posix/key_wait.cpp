@@ -68,7 +68,7 @@ std::string ReadOneKey(const KeyReader& read, const MonotonicNow& now) {
   for (KeyWait wait = kForAByte; key.size() < kMostKeyBytes;) {
     const std::ptrdiff_t count = read(buffer, wait);
     if (count == kReadInterrupted && wait > kNotAtAll && wait < kForAByte) {
-      // Waits on for what is left of the same tenth, so a stream of signals (SIGWINCH, SIGCONT)
+      // Waits on for what is left of the same tenth, so a stream of signals (SIGCONT, say)
       // cannot keep Esc from ending the wait; once it has passed, a last look takes what came.
       wait = std::max(kNotAtAll, std::chrono::ceil<KeyWait>(deadline - now()));
       continue;
