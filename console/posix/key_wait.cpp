@@ -67,7 +67,7 @@ std::string ReadOneKey(const KeyReader& read, const MonotonicNow& now) {
   std::chrono::steady_clock::time_point deadline{};  // for the rest of a key cut short
   for (KeyWait wait = kForAByte; key.size() < kMostKeyBytes;) {
     const std::ptrdiff_t count = read(buffer, wait);
-    if (count == kReadInterrupted && wait > kNotAtAll && wait < kForAByte) {
+    if (count == kReadInterrupted && IsTimed(wait)) {
       // Waits on for what is left of the same tenth, so a stream of signals (SIGCONT, say)
       // cannot keep Esc from ending the wait; once it has passed, a last look takes what came.
       wait = std::max(kNotAtAll, std::chrono::ceil<KeyWait>(deadline - now()));

@@ -23,8 +23,10 @@ inline constexpr KeyWait kNotAtAll = KeyWait::zero();
 // What a key cut short is given for its rest.
 inline constexpr KeyWait kATenthOfASecond{100};
 
-// What a read given a time between those two returns when a signal cut its wait short before any
-// byte came.
+// True for a wait of some time between not at all and for a byte.
+constexpr bool IsTimed(KeyWait wait) { return wait > kNotAtAll && wait < kForAByte; }
+
+// What a timed read returns when a signal cut its wait short before any byte came.
 inline constexpr std::ptrdiff_t kReadInterrupted = -2;
 
 // One read of the terminal, waiting as told: fills buffer, returns the byte count, 0 when nothing

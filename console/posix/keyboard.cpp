@@ -39,8 +39,8 @@ void TerminalKeyboard::WaitKey() {
   const auto read = [&](std::span<char> buffer, KeyWait wait) -> std::ptrdiff_t {
     // Non-canonical reads: with VMIN 1 a read waits for a byte, with VMIN 0 and VTIME 0 it takes
     // what has come.
-    if (!raw.ReadUntil(wait == kForAByte ? 1 : 0, 0)) return -1;
-    if (wait > kNotAtAll && wait < kForAByte) {
+    if (!raw.ReadUntil(wait == kForAByte ? 1 : 0)) return -1;
+    if (IsTimed(wait)) {
       // A timed wait is polled rather than left to VTIME, which starts again after every signal;
       // a signal here goes back to ReadOneKey, which knows how much of the time is left.
       pollfd entry{fd_, POLLIN, 0};

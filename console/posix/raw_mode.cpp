@@ -55,7 +55,6 @@ struct RawModeState {
   bool wanted = false;   // from the first ReadUntil until raw mode ends
   bool applied = false;  // raw has been set at least once
   cc_t min_bytes = 1;
-  cc_t tenths = 0;
   termios saved{};  // what to put back: the terminal's settings when the game last took it
   termios raw{};    // what the game set last
   sigset_t handled{};
@@ -109,7 +108,7 @@ bool Enter() {
   raw.c_lflag &= ~kRawLocalOff;
   raw.c_iflag &= ~kRawInputOff;
   raw.c_cc[VMIN] = state.min_bytes;
-  raw.c_cc[VTIME] = state.tenths;
+  raw.c_cc[VTIME] = 0;  // a wait for the rest of a key is timed by poll, not here
   if (!SetSettings(raw)) return false;
   // What the game set, not what the terminal reports afterwards, where a SIGSTOP in between could
   // let a shell's settings pass for the game's; and only once set, so that until then the raw
@@ -200,13 +199,12 @@ RawMode::~RawMode() {
 
 // Raw mode is one per process, kept where its signal handlers reach it.
 // NOLINTNEXTLINE(readability-convert-member-functions-to-static)
-bool RawMode::ReadUntil(cc_t min_bytes, cc_t tenths) {
+bool RawMode::ReadUntil(cc_t min_bytes) {
   RawModeState& state = g_raw_mode;
-  if (state.wanted && state.min_bytes == min_bytes && state.tenths == tenths) return true;
+  if (state.wanted && state.min_bytes == min_bytes) return true;
   const SignalsHeld held;
   state.wanted = true;
   state.min_bytes = min_bytes;
-  state.tenths = tenths;
   return Enter();
 }
 

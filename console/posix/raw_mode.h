@@ -25,11 +25,10 @@ class RawMode {
   RawMode(const RawMode&) = delete;
   RawMode& operator=(const RawMode&) = delete;
 
-  // Enters raw mode, a read then returning once it has at least min_bytes, or, with min_bytes 0,
-  // after waiting at most tenths of a second for a byte. Settings only, so input already typed
-  // stays to be read. In the background nothing changes until the game is brought to the
-  // foreground. False when the terminal refuses.
-  bool ReadUntil(cc_t min_bytes, cc_t tenths);
+  // Enters raw mode, a read then returning once it has at least min_bytes, or at once with
+  // min_bytes 0. Settings only, so input already typed stays to be read. In the background nothing
+  // changes until the game is brought to the foreground. False when the terminal refuses.
+  bool ReadUntil(cc_t min_bytes);
 };
 
 }  // namespace hilo
