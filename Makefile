@@ -1,6 +1,6 @@
 # Thin wrapper over the CMake presets: `make run` plays, `make test` runs every test. Each first
 # installs, through tools/install-deps, whatever Debian packages it needs and the machine lacks.
-.PHONY: all build run test package bench clean sanitize fuzz tidy
+.PHONY: all build run test package windows bench clean sanitize fuzz tidy
 
 all: build
 
@@ -24,6 +24,14 @@ test: build
 package:
 	tools/install-deps package
 	tools/build-package
+
+# The Windows game, cross-built with mingw-w64 (build/windows/app/hilo.exe), and the zip for Windows
+# players beside it, build/windows/hilo-<version>-windows-x86_64.zip, the same bytes in every build.
+windows:
+	tools/install-deps windows
+	cmake --preset windows
+	cmake --build --preset windows
+	tools/build-windows-zip
 
 bench:
 	bash bench/run

@@ -14,6 +14,10 @@ namespace {
   if (!WineConfigured()) return true;
   RegisterTranscriptTests(FromFiles(WineFromFiles()));
   RegisterTranscriptTests(WineConsole({.name = "", .tmux = "x"}));
+  // The Japanese reads the same on the code page of an English Windows, Wine's in the C locale,
+  // and on UTF-8 set by chcp.
+  RegisterTranscriptTests(WineConsole({.name = "", .tmux = "x"}, {"cp437", "C.UTF-8", ""}));
+  RegisterTranscriptTests(WineConsole({.name = "", .tmux = "x"}, {"cp65001", "C.UTF-8", "65001"}));
   // The shortest game that ends on the key wait ends it once more on an arrow and on Ctrl+C, and
   // once with its input on a file.
   std::vector<TranscriptCase> waiting = Transcripts();

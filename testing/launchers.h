@@ -57,10 +57,17 @@ struct Key {
   std::string tmux;
 };
 
-// hilo.exe on Wine's console inside tmux, in a Japanese UTF-8 locale: each line typed once its
-// prompt shows, the screen as Wine's console shows it, a key wait ended by key, exit status 0 and
-// the terminal's settings as found.
-Launcher WineConsole(const Key& key);
+// The code page of Wine's console, which Wine takes from the locale, or cmd's chcp sets.
+struct CodePage {
+  std::string name;    // what it adds to a test's name (nothing for Japanese, 932)
+  std::string locale;  // the terminal's locale; empty for a Japanese UTF-8 one
+  std::string chcp;    // given to chcp in "wine cmd /c" before the game; empty for none
+};
+
+// hilo.exe on Wine's console inside tmux, in a Japanese UTF-8 locale unless page says otherwise:
+// each line typed once its prompt shows, the screen as Wine's console shows it, a key wait ended by
+// key, exit status 0 and the terminal's settings as found.
+Launcher WineConsole(const Key& key, const CodePage& page = {});
 
 // As WineConsole, but the game takes its input from a file through "wine cmd /c", and only the
 // key is typed.

@@ -246,22 +246,31 @@ std::string WindowsPath(const std::filesystem::path& path) {
 // Where the game's words come from.
 enum class Input { kTyped, kFromFile };
 
-// Plays c on Wine's console: types the plan's lines, each once its screen shows, presses key
-// where the game waits for one, and checks the screen, the exit status and the terminal.
-void PlayOnConsole(const TranscriptCase& c, const Key& key, Input input) {
+// Plays c on Wine's console of code page page: types the plan's lines, each once its screen shows,
+// presses key where the game waits for one, and checks the screen, the exit status and the
+// terminal.
+void PlayOnConsole(const TranscriptCase& c, const Key& key, const CodePage& page, Input input) {
   using Ending = TranscriptCase::Ending;
   Tmux tmux;
   TypingPlan plan = PlanTyping(c, [](std::string_view line) { return Echo(line) + "\n"; });
   std::vector<std::string> game = {HILO_WINE, HILO_WINE_EXE};
+  if (input == Input::kFromFile || !page.chcp.empty()) {
+    // Wine's cmd takes the terminal as its console, which the game shares; chcp, told to keep
+    // quiet, sets the console's code page first.
+    game = {HILO_WINE, "cmd", "/c"};
+    if (!page.chcp.empty()) game.insert(game.end(), {"chcp", page.chcp, ">nul", "&"});
+    game.push_back(WindowsPath(HILO_WINE_EXE));
+  }
   if (input == Input::kFromFile) {
-    // Wine's cmd takes the terminal as its console, which the game shares, and gives the game its
-    // standard input from the file; nothing is typed, nothing echoed.
+    // cmd gives the game its standard input from the file; nothing is typed, nothing echoed.
     const std::filesystem::path input = tmux.folder() / "input";
     std::ofstream(input, std::ios::binary) << InForm(c.Input(), OutputForm::kCp932CrLf);
-    game = {HILO_WINE, "cmd", "/c", WindowsPath(HILO_WINE_EXE), "<", WindowsPath(input)};
+    game.insert(game.end(), {"<", WindowsPath(input)});
     plan = {.lines = {}, .screen = c.output};
   }
-  tmux.Start(game, StoppedClockAt(c.seconds[0]));
+  std::vector<std::string> environment = StoppedClockAt(c.seconds[0]);
+  if (!page.locale.empty()) environment.push_back("LC_ALL=" + page.locale);
+  tmux.Start(game, environment);
   const auto shown = [&] { return tmux.Shown(); };
   // Waits until the screen shows expected and, when the game is to read more, Wine's console has
   // the terminal out of line mode.
@@ -307,14 +316,18 @@ Runner WineFromFiles() {
   return {.name = "wine_files", .form = OutputForm::kCp932CrLf, .run = RunFromFiles};
 }
 
-Launcher WineConsole(const Key& key) {
-  return {.name = "wine_console" + (key.name.empty() ? "" : "_" + key.name),
-          .play = [key](const TranscriptCase& c) { PlayOnConsole(c, key, Input::kTyped); }};
+Launcher WineConsole(const Key& key, const CodePage& page) {
+  std::string name = "wine_console";
+  for (const std::string& part : {page.name, key.name})
+    if (!part.empty()) name += "_" + part;
+  return {.name = name, .play = [key, page](const TranscriptCase& c) {
+            PlayOnConsole(c, key, page, Input::kTyped);
+          }};
 }
 
 Launcher WineConsoleFromFile(const Key& key) {
   return {.name = "wine_console_from_file",
-          .play = [key](const TranscriptCase& c) { PlayOnConsole(c, key, Input::kFromFile); }};
+          .play = [key](const TranscriptCase& c) { PlayOnConsole(c, key, {}, Input::kFromFile); }};
 }
 
 }  // namespace hilo::e2e

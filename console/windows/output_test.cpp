@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 namespace hilo {
 namespace {
 
@@ -34,6 +37,66 @@ TEST(LineEndsTest, AppendsAfterWhatIsAlreadyThere) {
   AppendWithCrLf(out, "y\n");
   AppendWithCrLf(out, "z");
   EXPECT_EQ(out, "x\r\ny\r\nz");
+}
+
+TEST(ConsolePiecesTest, NoDoubleByteCharacterIsSplit) {
+  const struct {
+    std::string_view text;
+    std::size_t most;
+    std::string_view piece;
+  } cases[] = {
+      {"abc", 3, "abc"},
+      {"abcd", 3, "abc"},
+      {"", 2, ""},
+      // "予" (0x97 0x5C) would be cut after its lead byte; 0x5C and 0x40 are second bytes here.
+      {"a\x97\x5c", 2, "a"},
+      {"\x97\x5c\x95\x5c", 3, "\x97\x5c"},
+      {"\x81\x40\x81\x40x", 4, "\x81\x40\x81\x40"},
+      // A second byte that could lead is read as second: "メ" is 0x83 0x81, "ー" 0x81 0x5B.
+      {"\x83\x81\x81\x5b", 3, "\x83\x81"},
+      // Lead bytes run from 0x81 to 0x9F and from 0xE0 to 0xFC; the bytes around them are single.
+      {"x\x81\x40", 2, "x"},
+      {"x\x9f\x40", 2, "x"},
+      {"x\xe0\x40", 2, "x"},
+      {"x\xfc\x40", 2, "x"},
+      {"x\x80\x40", 2, "x\x80"},
+      {"x\xa0\x40", 2, "x\xa0"},
+      {"x\xdf\x40", 2, "x\xdf"},
+      {"x\xfd\x40", 2, "x\xfd"},
+      // A lead byte that ends the whole text goes out with it.
+      {"ab\x82", 3, "ab\x82"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FirstPiece(c.text, c.most), c.piece)
+        << testing::PrintToString(c.text) << " " << c.most;
+  }
+}
+
+TEST(ConsolePiecesTest, AWriteThatTakesPartGoesOnWithTheRest) {
+  const std::wstring_view text = L"\u3053\u306e\r\nab";
+  // Each entry: how many units the write takes when offered (0 is a failed write).
+  const struct {
+    std::vector<std::size_t> takes;
+    std::wstring written;
+    bool whole;
+  } cases[] = {
+      {{6}, L"\u3053\u306e\r\nab", true},
+      {{1, 2, 3}, L"\u3053\u306e\r\nab", true},
+      {{2, 0}, L"\u3053\u306e", false},
+      {{0}, L"", false},
+  };
+  for (const auto& c : cases) {
+    std::wstring written;
+    std::size_t call = 0;
+    const bool whole = WriteAll(std::span(text), [&](std::span<const wchar_t> rest) {
+      const std::size_t taken = std::min(c.takes.at(call++), rest.size());
+      written.append(rest.data(), taken);
+      return taken;
+    });
+    EXPECT_EQ(whole, c.whole) << c.takes.size();
+    EXPECT_EQ(written, c.written) << c.takes.size();
+    EXPECT_EQ(call, c.takes.size()) << "writes made";
+  }
 }
 
 }  // namespace

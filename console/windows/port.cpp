@@ -1,6 +1,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
+#include <span>
 #include <string>
 
 #include "console/console_port.h"
@@ -13,6 +15,18 @@ namespace {
 // Older consoles fail a read whose buffer outgrows their 64 KB heap, which would end the game's
 // input at once; a typed line is far shorter, and a longer one simply takes more reads.
 constexpr DWORD kMostConsoleReadBytes = 16 * 1024;
+
+// The same heap bounds a write: the texts go to a console in pieces of at most this many bytes,
+// each converted into a buffer of as many UTF-16 units, since code page 932 gives at most one unit
+// for each byte.
+constexpr std::size_t kConsolePieceBytes = 8 * 1024;
+
+// Whether handle is a console's screen, where text is written as UTF-16, rather than a file, a
+// pipe, or a device such as NUL that is not a console.
+bool IsConsoleScreen(HANDLE handle) {
+  DWORD mode = 0;
+  return GetFileType(handle) == FILE_TYPE_CHAR && GetConsoleMode(handle, &mode);
+}
 
 // Holds the console input in mode 0 (no line input, no echo, Ctrl+C an ordinary key) for as long as
 // it lives, and puts the saved mode back however the key wait ends.
@@ -56,7 +70,8 @@ class WindowsPort : public ConsolePort {
       : input_(GetStdHandle(STD_INPUT_HANDLE)),
         output_(GetStdHandle(STD_OUTPUT_HANDLE)),
         input_is_console_(GetFileType(input_) == FILE_TYPE_CHAR),
-        output_is_console_(GetFileType(output_) == FILE_TYPE_CHAR),
+        output_is_device_(GetFileType(output_) == FILE_TYPE_CHAR),
+        output_is_console_(IsConsoleScreen(output_)),
         keyboard_(CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                               nullptr)) {}
@@ -77,21 +92,18 @@ class WindowsPort : public ConsolePort {
   }
 
   void Write(std::string_view texts) override {
-    // The texts are already Shift_JIS bytes; only the line ends change, on a console and in a file.
+    // The texts are Shift_JIS bytes; the line ends become CR LF, on a console and in a file.
     crlf_.clear();
     AppendWithCrLf(crlf_, texts);
-    std::string_view rest = crlf_;
-    while (!rest.empty()) {
-      DWORD written = 0;
-      if (!WriteFile(output_, rest.data(), static_cast<DWORD>(rest.size()), &written, nullptr) ||
-          written == 0) {
-        return;  // nobody is told of a failed write: the game goes on
-      }
-      rest.remove_prefix(written);
+    // Nobody is told of a failed write: the game goes on.
+    if (output_is_console_) {
+      WriteToConsole(crlf_);
+    } else {
+      WriteBytes(crlf_);
     }
   }
 
-  bool WritesToTerminal() const override { return output_is_console_; }
+  bool WritesToTerminal() const override { return output_is_device_; }
 
   void WaitKey() override {
     if (keyboard_ == INVALID_HANDLE_VALUE) return;
@@ -108,10 +120,48 @@ class WindowsPort : public ConsolePort {
   }
 
  private:
+  // Writes bytes unchanged: what files and pipes get, byte for byte.
+  bool WriteBytes(std::string_view bytes) const {
+    return WriteAll(std::span(bytes), [this](std::span<const char> rest) -> std::size_t {
+      DWORD written = 0;
+      const auto size = static_cast<DWORD>(rest.size());
+      return WriteFile(output_, rest.data(), size, &written, nullptr) ? written : 0;
+    });
+  }
+
+  // Writes UTF-16 units to the console's screen.
+  bool WriteUnits(std::span<const wchar_t> units) const {
+    return WriteAll(units, [this](std::span<const wchar_t> rest) -> std::size_t {
+      DWORD written = 0;
+      const auto size = static_cast<DWORD>(rest.size());
+      return WriteConsoleW(output_, rest.data(), size, &written, nullptr) ? written : 0;
+    });
+  }
+
+  // Writes cp932 to the console as UTF-16, which a console shows whatever its code page: the game
+  // neither reads nor sets it, and on any but 932 the bytes as stored would show as other
+  // characters. Windows' own table of code page 932 converts them, the one a console on that code
+  // page shows them by.
+  void WriteToConsole(std::string_view cp932) const {
+    std::array<wchar_t, kConsolePieceBytes> wide;
+    while (!cp932.empty()) {
+      const std::string_view piece = FirstPiece(cp932, kConsolePieceBytes);
+      cp932.remove_prefix(piece.size());
+      const int units = MultiByteToWideChar(932, 0, piece.data(), static_cast<int>(piece.size()),
+                                            wide.data(), static_cast<int>(wide.size()));
+      // Without the system's table of code page 932 the bytes go out as stored.
+      const bool written = units > 0
+                               ? WriteUnits(std::span(wide).first(static_cast<std::size_t>(units)))
+                               : WriteBytes(piece);
+      if (!written) return;
+    }
+  }
+
   HANDLE input_;
   HANDLE output_;
   bool input_is_console_;
-  bool output_is_console_;
+  bool output_is_device_;   // a console or another character device: nothing is held back
+  bool output_is_console_;  // a console's screen: written as UTF-16
   HANDLE keyboard_;   // the console's own input, opened once; invalid when there is no console
   std::string crlf_;  // the texts being written, with their line ends converted
 };
