@@ -63,9 +63,8 @@ TEST(HiloKeyWaitTest, AnyKeyEndsTheWaitUnechoedAndWholeAndTheTerminalIsPutBack) 
     EXPECT_EQ(raw->c_oflag, before.c_oflag);  // line feeds still go out as the terminal had them
 
     WriteAll(terminal.master(), key.key);
-    const auto status = WaitForExit(pid);
 
-    EXPECT_PRED_FORMAT2(EndedAs, status, testing::ExitedWithCode(0));
+    EXPECT_PRED_FORMAT2(EndedAs, WaitForExit(pid), testing::ExitedWithCode(0));
     EXPECT_TRUE(screen.ends_with(kPressKeyPrompt));
     EXPECT_EQ(terminal.ScreenUntilNow(screen), "\r\n");  // the last line ended for the shell
     ExpectSameSettings(terminal.Settings(), before);
@@ -83,9 +82,8 @@ TEST(HiloKeyWaitTest, ASignalIgnoredAtStartStaysIgnoredDuringTheWait) {
 
   kill(pid, SIGHUP);
   WriteAll(terminal.master(), "x");
-  const auto status = WaitForExit(pid);
 
-  EXPECT_PRED_FORMAT2(EndedAs, status, testing::ExitedWithCode(0));
+  EXPECT_PRED_FORMAT2(EndedAs, WaitForExit(pid), testing::ExitedWithCode(0));
 }
 
 TEST(HiloKeyWaitTest, TheKeyComesFromTheTerminalWhenTheAnswersComeFromAFile) {
@@ -101,9 +99,8 @@ TEST(HiloKeyWaitTest, TheKeyComesFromTheTerminalWhenTheAnswersComeFromAFile) {
   EXPECT_EQ(waitpid(pid, nullptr, WNOHANG), 0) << "the game ended before a key was pressed";
 
   WriteAll(terminal.master(), "\x1b[B");
-  const auto status = WaitForExit(pid);
 
-  EXPECT_PRED_FORMAT2(EndedAs, status, testing::ExitedWithCode(0));
+  EXPECT_PRED_FORMAT2(EndedAs, WaitForExit(pid), testing::ExitedWithCode(0));
   EXPECT_EQ(terminal.ScreenUntilNow(screen), "\r\n");
   ExpectSameSettings(terminal.Settings(), before);
   EXPECT_EQ(terminal.UnreadInput(), "");
@@ -118,9 +115,7 @@ TEST(HiloKeyWaitTest, AKeyTypedBeforeTheWaitEndsItAtOnce) {
   WriteAll(terminal.master(), "k");
   const pid_t pid = StartOnTerminal(terminal, input.get());
 
-  const auto status = WaitForExit(pid);
-
-  EXPECT_PRED_FORMAT2(EndedAs, status, testing::ExitedWithCode(0))
+  EXPECT_PRED_FORMAT2(EndedAs, WaitForExit(pid), testing::ExitedWithCode(0))
       << "was the key typed early lost?";
   ExpectSameSettings(terminal.Settings(), before);
   EXPECT_EQ(terminal.UnreadInput(), "");
@@ -135,9 +130,8 @@ TEST(HiloTerminalTest, TheTerminalIsLeftAsItWasAndCtrlCAtAPromptEndsTheGame) {
   ExpectSameSettings(terminal.Settings(), before);
 
   WriteAll(terminal.master(), "\x03");
-  const auto status = WaitForExit(pid);
 
-  EXPECT_PRED_FORMAT2(EndedAs, status, testing::KilledBySignal(SIGINT));
+  EXPECT_PRED_FORMAT2(EndedAs, WaitForExit(pid), testing::KilledBySignal(SIGINT));
 }
 
 // Waits until the game has stopped and its shell holds the terminal, as at the prompt after
@@ -228,9 +222,8 @@ TEST(HiloJobControlTest, EveryEndingSignalPutsTheTerminalBackAndEndsTheGameByTha
       // As a shell's kill does for a stopped job, so that it gets to act on the signal.
       kill(job.game, SIGCONT);
     }
-    const auto status = WaitForJob(job);
 
-    EXPECT_PRED_FORMAT2(EndedAs, status, EndingBy(c.signal));
+    EXPECT_PRED_FORMAT2(EndedAs, WaitForExit(job.shell), EndingBy(c.signal));
     ExpectSameSettings(terminal.Settings(), before);
     EXPECT_EQ(SharedMemoryLeftBy(job.game), std::vector<std::string>{});
   }
@@ -284,9 +277,8 @@ TEST(HiloJobControlTest, AStoppedGameGivesTheTerminalBackAndTakesItAgainOnlyInTh
       kill(job.game, c.ending);
       kill(job.game, SIGCONT);
     }
-    const auto status = WaitForJob(job);
 
-    EXPECT_PRED_FORMAT2(EndedAs, status, EndingBy(c.ending));
+    EXPECT_PRED_FORMAT2(EndedAs, WaitForExit(job.shell), EndingBy(c.ending));
     EXPECT_EQ(terminal.ScreenUntilNow(screen), c.ending == 0 ? "\r\n" : "");
     // What the game puts back is what it found when it last took the terminal.
     ExpectSameSettings(terminal.Settings(), c.while_stopped);
