@@ -89,8 +89,7 @@ inline bool MakeLocale(const std::filesystem::path& directory, std::string_view 
   return std::filesystem::exists(locale / "LC_CTYPE");
 }
 
-// Starts the built game, or launch.command when it names a program, as Start does; returns its
-// process id.
+// Starts the built game, or launch.command when it names one, as Start does; returns its id.
 inline pid_t StartHilo(Launch launch) {
   if (launch.command.empty()) launch.command = {HILO_PATH};
   return Start(launch).pid;

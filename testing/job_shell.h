@@ -91,11 +91,8 @@ inline void ForkGameAsJob(Job job, int terminal, const ChildReport& report) {
   ShellFailed("kill");
 }
 
-// Starts the built game as job says, on launch.terminal, from a stand-in for a job-control shell
-// that leads the terminal's session: the game's process group has a parent in the session, so
-// stop signals stop it, as they do in a shell. Like a shell, the stand-in takes the terminal back
-// whenever the game stops, and does nothing else unless told. Wait for the shell: it ends as the
-// game did.
+// Starts the built game as job says, on launch.terminal, from ForkGameAsJob's stand-in shell: the
+// game's process group has a parent in the session, so stop signals stop it, as in a shell.
 inline JobProcesses StartHiloAsJob(const Launch& launch, Job job) {
   if (launch.terminal.empty()) throw std::invalid_argument("a job needs a terminal");
   Launch game = launch;

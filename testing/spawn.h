@@ -50,9 +50,8 @@ struct Report {
   pid_t started;
 };
 
-// The started child's end of the pipe on which it tells the test, before its program runs, which
-// call failed or which process it started itself: between fork and exec, a child makes only
-// async-signal-safe calls, so it cannot fail the test itself.
+// A started child's end of its report pipe: between fork and exec only async-signal-safe calls, so
+// the child tells the test what failed instead of failing it.
 struct ChildReport {
   int fd;
 
@@ -79,8 +78,7 @@ struct ChildReport {
 // before its streams are set; where it returns, the program is run.
 using InSession = std::function<void(int terminal, const ChildReport& report)>;
 
-// In the started child: sets it up as launch says and runs the program, making only
-// async-signal-safe calls.
+// In the started child: sets it up as launch says and runs the program.
 [[noreturn]] inline void BecomeProgram(const Launch& launch, char* const* argv, char* const* envp,
                                        const ChildReport& report, const InSession& in_session) {
   // A program ended by SIGQUIT must not leave a core file behind, nor a stand-in shell.
@@ -98,8 +96,7 @@ using InSession = std::function<void(int terminal, const ChildReport& report)>;
     report.Checked(ioctl(terminal, TIOCSCTTY, 0), "ioctl TIOCSCTTY");
   }
   if (in_session) in_session(terminal, report);
-  // The test decides which signals the program starts with ignored, whatever ctest was started
-  // with.
+  // The test decides which signals the program starts with ignored, whatever ctest had.
   sigset_t none;
   sigemptyset(&none);
   report.Checked(sigprocmask(SIG_SETMASK, &none, nullptr), "sigprocmask");
@@ -151,10 +148,9 @@ struct Started {
   pid_t reported;
 };
 
-// Starts launch's program in a session of its own, so that without a terminal given it has no
-// controlling terminal even when the tests run in one. Returns once the program runs; fails the
-// test, naming the call, when the child fails before. A program that cannot be run at all ends
-// with status 127, as under a shell.
+// Starts launch's program in a session of its own (without a terminal given, it has none) and
+// returns once it runs; a call that fails before ends the test. A program that cannot be run
+// ends with status 127, as under a shell.
 inline Started Start(const Launch& launch, const InSession& in_session = {}) {
   // The words as exec takes them, ended by a null pointer.
   const auto pointers = [](const std::vector<std::string>& words) {
@@ -209,9 +205,8 @@ inline std::optional<std::string> RunCommand(const std::vector<std::string>& com
   return output;
 }
 
-// For EXPECT_PRED_FORMAT2: the wait status, as WaitForExit gives it, is one that ended accepts
-// (testing::ExitedWithCode(0), testing::KilledBySignal(SIGINT)); else it says how the process
-// ended.
+// For EXPECT_PRED_FORMAT2: WaitForExit's status is one that ended (testing::ExitedWithCode(0),
+// testing::KilledBySignal(SIGINT)) accepts; else it says how the process ended.
 inline testing::AssertionResult EndedAs(const char* status_expr, const char* ended_expr,
                                         const std::optional<int>& status,
                                         const std::function<bool(int)>& ended) {
