@@ -155,6 +155,7 @@ inline Started Start(const Launch& launch, const InSession& in_session = {}) {
   // The words as exec takes them, ended by a null pointer.
   const auto pointers = [](const std::vector<std::string>& words) {
     std::vector<char*> list;
+    list.reserve(words.size() + 1);
     for (const std::string& word : words) list.push_back(const_cast<char*>(word.c_str()));
     list.push_back(nullptr);
     return list;

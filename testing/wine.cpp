@@ -122,7 +122,13 @@ class Tmux {
  public:
   Tmux() = default;
   ~Tmux() {
-    RunCommand({"tmux", "-S", (folder() / "socket").string(), "kill-server"}, ConsoleEnvironment());
+    // A destructor must not throw: a failed start of tmux fails the test instead.
+    try {
+      RunCommand({"tmux", "-S", (folder() / "socket").string(), "kill-server"},
+                 ConsoleEnvironment());
+    } catch (const std::exception& error) {
+      ADD_FAILURE() << error.what();
+    }
   }
   Tmux(const Tmux&) = delete;
   Tmux& operator=(const Tmux&) = delete;
