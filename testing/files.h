@@ -94,13 +94,9 @@ class TextFile {
       FailedCall("writing " + path_.string());
   }
 
-  // Where it is.
-  const std::filesystem::path& path() const { return path_; }
-  // Opens it for reading.
-  Fd Open() const { return Fd(Checked(open(path_.c_str(), O_RDONLY | O_CLOEXEC), "open")); }
-  // Opens it for writing, as a program's output.
-  Fd OpenForWriting() const {
-    return Fd(Checked(open(path_.c_str(), O_WRONLY | O_CLOEXEC), "open"));
+  // Opens it with flags, for reading unless they say otherwise (O_WRONLY, as a program's output).
+  Fd Open(int flags = O_RDONLY) const {
+    return Fd(Checked(open(path_.c_str(), flags | O_CLOEXEC), "open " + path_.string()));
   }
   // What it holds now.
   std::string Read() const {

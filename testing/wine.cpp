@@ -38,8 +38,8 @@ Finished RunFromFiles(std::string_view input, const std::vector<std::string>& en
   const TextFile out("");
   const TextFile err("");
   const Fd input_fd = in.Open();
-  const Fd output_fd = out.OpenForWriting();
-  const Fd errors_fd = err.OpenForWriting();
+  const Fd output_fd = out.Open(O_WRONLY);
+  const Fd errors_fd = err.Open(O_WRONLY);
   const pid_t pid = StartHilo({.environment = WithWine(environment),
                                .input = input_fd.get(),
                                .output = output_fd.get(),
@@ -59,7 +59,7 @@ bool WaitFor(const std::string& what, const std::function<bool()>& ready,
   const auto deadline = std::chrono::steady_clock::now() + kWaitBound;
   while (!ready()) {
     if (std::chrono::steady_clock::now() > deadline) {
-      ADD_FAILURE() << "waited 120 s for " << what << "; " << seen();
+      ADD_FAILURE() << "waited " << kWaitBound.count() << " s for " << what << "; " << seen();
       return false;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
