@@ -8,16 +8,17 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <filesystem>
-#include <fstream>
 #include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
-#include <utility>
 
+#include "console/posix/fd_io.h"
+#include "testing/deadline.h"
 #include "testing/launchers.h"
+#include "testing/proc.h"
+#include "testing/same_text.h"
 
 namespace hilo::e2e {
 namespace {
@@ -38,55 +39,11 @@ constexpr std::string_view kBackToChoice =
     "\n\n\n難易度を \"Hard\", \"Nomal\", \"Easy\", \"Beginner\"\nの中から選択してください"
     "\n\n\nSelect difficulty>";
 
-// The introduction up to the first difficulty prompt, as a transcript has it.
-std::string Introduction() {
-  const std::string output = Transcript("quit_at_the_choice").output;
-  return output.substr(0, output.find('>') + 1);
-}
-
-// The introduction followed by texts.
+// The introduction up to the first difficulty prompt, as a transcript has it, followed by texts.
 std::string AfterIntroduction(std::initializer_list<std::string_view> texts) {
-  std::string text = Introduction();
+  std::string text = ThroughPrompt(Transcript("quit_at_the_choice").output, 1);
   for (const std::string_view more : texts) text += more;
   return text;
-}
-
-// The game on two pipes: the test types into one and reads the screen from the other.
-class PipedGame {
- public:
-  pid_t pid() const { return game_.pid; }
-
-  // Types bytes; the game must be reading, or the pipe's room must be enough for them.
-  void Type(std::string_view bytes) { WriteAll(game_.input.get(), bytes); }
-
-  // Waits until the screen shows text; false if the game ends or stalls first.
-  bool WaitFor(std::string_view text) { return ReadUntil(game_.output.get(), screen_, text); }
-
-  // Ends the input; typing after this is an error.
-  void EndInput() { game_.input.Close(); }
-
-  // Reads the screen until the game closes it.
-  void ReadScreenToEnd() { screen_ += ReadToEnd(game_.output.get()); }
-
-  // Ends the input, and returns everything the game wrote and how it ended.
-  std::pair<std::string, std::optional<int>> Finish() {
-    EndInput();
-    ReadScreenToEnd();
-    return {screen_, WaitForExit(game_.pid)};
-  }
-
- private:
-  GameOnPipes game_ = StartOnPipes(GameEnvironment("C.UTF-8"));
-  std::string screen_;
-};
-
-// The most memory the game has held at once so far, in KiB, from /proc; nullopt if unknown.
-std::optional<long> PeakMemoryKiB(pid_t pid) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.starts_with("VmHWM:")) return std::stol(line.substr(6));
-  }
-  return std::nullopt;
 }
 
 // A test played by each runner: through pipes, and hilo.exe under Wine from files.
@@ -136,52 +93,50 @@ TEST_P(BadInputTest, StrangeBytesAreWordsLikeAnyOtherAndTheGameGoesOn) {
     SCOPED_TRACE(c.name);
     const Finished finished = runner.run(c.input, GameEnvironment("C.UTF-8"));
     EXPECT_PRED_FORMAT2(SameText, finished.output, InForm(c.expected, runner.form));
-    ASSERT_TRUE(finished.status);
-    EXPECT_TRUE(EndedNormally(*finished.status)) << *finished.status;
+    EXPECT_PRED_FORMAT2(EndedAs, finished.status, testing::ExitedWithCode(0));
   }
 }
 
 TEST(HiloBadInputTest, AMillionWordsOnOneLineAreAMillionReasksAndTheNextWordStillCounts) {
   constexpr std::size_t kWords = 1'000'000;
-  PipedGame game;
+  GameOnPipes game = StartOnPipes(GameEnvironment("C.UTF-8"));
   // Typed on another thread: the game answers every word while the line is still coming.
-  std::thread typist([&game] {
-    game.Type("finish\n");
+  std::thread typist([input = Fd(game.input.Release())] {
+    WriteAll(input.get(), "finish\n");
     std::string line;
     for (std::size_t i = 0; i < kWords; ++i) line += "Y ";
-    game.Type(line + "y\n");
-    game.EndInput();
+    WriteAll(input.get(), line + "y\n");
   });
-  game.ReadScreenToEnd();
+  const Finished finished = game.Finish();
   typist.join();
-  const auto [screen, status] = game.Finish();
 
   std::string expected = AfterIntroduction({kQuit});
   for (std::size_t i = 0; i < kWords; ++i) expected += kQuitAgain;
   expected += kPressKey;
-  EXPECT_PRED_FORMAT2(SameText, screen, expected);
-  ASSERT_TRUE(status);
-  EXPECT_TRUE(EndedNormally(*status)) << *status;
+  EXPECT_PRED_FORMAT2(SameText, finished.output, expected);
+  EXPECT_PRED_FORMAT2(EndedAs, finished.status, testing::ExitedWithCode(0));
 }
 
 // Types word at the difficulty prompt, streaming it in slices so the test never holds it whole,
 // and returns the game's peak memory once it has answered with its re-ask. Then the game must
 // still take "finish" and "y".
 std::optional<long> PeakMemoryAfterOneWord(std::size_t length) {
-  PipedGame game;
+  GameOnPipes game = StartOnPipes(GameEnvironment("C.UTF-8"));
   const std::string slice(std::min<std::size_t>(length, 1 << 20), 'x');
   for (std::size_t typed = 0; typed < length; typed += slice.size()) {
-    game.Type(std::string_view(slice).substr(0, length - typed));
+    WriteAll(game.input.get(), std::string_view(slice).substr(0, length - typed));
   }
-  game.Type("\n");
-  const std::string expected_reask = AfterIntroduction({kSelectAgain});
-  EXPECT_TRUE(game.WaitFor(expected_reask));
-  // The game now waits for its next word, so its peak can be read before it goes.
-  const auto peak = PeakMemoryKiB(game.pid());
-  game.Type("finish\ny\n");
-  const auto [screen, status] = game.Finish();
-  EXPECT_PRED_FORMAT2(SameText, screen, AfterIntroduction({kSelectAgain, kQuit, kPressKey}));
-  EXPECT_TRUE(status && EndedNormally(*status));
+  WriteAll(game.input.get(), "\n");
+  std::string screen;
+  EXPECT_TRUE(ReadUntil(game.output.get(), screen, AfterIntroduction({kSelectAgain})));
+  // The game now waits for its next word, so its peak, the most memory it has held at once, can be
+  // read before it goes.
+  const auto peak = StatusKiB(game.pid, "VmHWM");
+  WriteAll(game.input.get(), "finish\ny\n");
+  const Finished finished = game.Finish();
+  EXPECT_PRED_FORMAT2(SameText, screen + finished.output,
+                      AfterIntroduction({kSelectAgain, kQuit, kPressKey}));
+  EXPECT_PRED_FORMAT2(EndedAs, finished.status, testing::ExitedWithCode(0));
   return peak;
 }
 
@@ -209,15 +164,6 @@ constexpr bool kUnderAddressSanitizer =
     false;
 #endif
 
-// How much address space the process has mapped now, in bytes, from /proc; 0 if unknown.
-rlim_t AddressSpaceBytes(pid_t pid) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.starts_with("VmSize:")) return static_cast<rlim_t>(std::stol(line.substr(7))) * 1024;
-  }
-  return 0;
-}
-
 TEST(HiloBadInputTest, OutOfMemoryTheGameHandsOnItsOutputSaysSoOnceAndExitsWithStatus1) {
   if (kUnderAddressSanitizer) GTEST_SKIP() << "the sanitizer's allocator reports it instead";
   constexpr std::string_view kPrompt = "\n\n\nSelect difficulty>";
@@ -227,9 +173,9 @@ TEST(HiloBadInputTest, OutOfMemoryTheGameHandsOnItsOutputSaysSoOnceAndExitsWithS
   ASSERT_TRUE(ReadUntil(game.output.get(), screen, kPrompt)) << screen;
   // As a small ulimit -v would: the game, waiting for a word, gets little more address space than
   // it has, far less than the re-asks to a flood of wrong words gather before they are handed on.
-  const rlim_t now = AddressSpaceBytes(pid);
-  ASSERT_GT(now, 0u);
-  const rlim_t limit = now + rlim_t{64} * 1024;
+  const auto mapped_kib = StatusKiB(pid, "VmSize");
+  ASSERT_TRUE(mapped_kib);
+  const rlim_t limit = static_cast<rlim_t>(*mapped_kib + 64) * 1024;
   const rlimit small = {limit, limit};
   ASSERT_EQ(prlimit(pid, RLIMIT_AS, &small, nullptr), 0);
 
@@ -244,14 +190,12 @@ TEST(HiloBadInputTest, OutOfMemoryTheGameHandsOnItsOutputSaysSoOnceAndExitsWithS
     }
     close(input);
   });
-  screen += ReadToEnd(game.output.get());
+  const Finished finished = game.Finish();
   flood.join();
-  const std::string errors = ReadToEnd(game.errors.get());
-  const auto status = WaitForExit(pid);
+  screen += finished.output;
 
-  ASSERT_TRUE(status);
-  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 1) << *status;
-  EXPECT_EQ(errors, "hilo: out of memory\n");
+  EXPECT_PRED_FORMAT2(EndedAs, finished.status, testing::ExitedWithCode(1));
+  EXPECT_EQ(finished.errors, "hilo: out of memory\n");
   // What the game held is handed on whole: re-asks, and no part of one.
   const std::size_t reasks_from = screen.find(kPrompt) + kPrompt.size();
   const std::string_view reasks = std::string_view(screen).substr(reasks_from);

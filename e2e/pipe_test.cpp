@@ -3,16 +3,16 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "console/posix/fd_io.h"
+#include "testing/deadline.h"
 #include "testing/launchers.h"
+#include "testing/pseudo_terminal.h"
+#include "testing/same_text.h"
 
 namespace hilo::e2e {
 namespace {
@@ -22,18 +22,6 @@ namespace {
 Finished RunOnInput(std::string_view input, std::string_view locale = "C.UTF-8",
                     const std::vector<std::string>& extra_environment = {}) {
   return PipesRunner().run(input, GameEnvironment(locale, extra_environment));
-}
-
-// output up to and including its prompt-th prompt (counted from 1). Every question the game asks
-// ends in ">", and no other text holds one.
-std::string ThroughPrompt(const std::string& output, std::size_t prompt) {
-  std::size_t at = 0;
-  for (std::size_t seen = 0; seen < prompt; ++seen) {
-    at = output.find('>', at);
-    if (at == std::string::npos) return output;
-    ++at;
-  }
-  return output.substr(0, at);
 }
 
 // A test played by each runner: through pipes, and hilo.exe under Wine from files.
@@ -59,7 +47,7 @@ TEST_P(RunnerTest, EndOfInputAtAnyPromptEndsTheGameWithNothingMoreWritten) {
     EXPECT_PRED_FORMAT2(SameText, finished.output,
                         InForm(ThroughPrompt(game, c.prompts), runner.form))
         << testing::PrintToString(std::string(c.input));
-    EXPECT_TRUE(finished.status && EndedNormally(*finished.status));
+    EXPECT_PRED_FORMAT2(EndedAs, finished.status, testing::ExitedWithCode(0));
   }
 }
 
@@ -82,9 +70,7 @@ TEST(HiloThroughPipesTest, AnInputThatCannotBeReadEndsTheGameLikeItsEnd) {
                                  .output = out.write.get()});
     out.write.Close();
     EXPECT_EQ(ReadToEnd(out.read.get()), expected) << c.name;
-    const auto status = WaitForExit(pid);
-    ASSERT_TRUE(status) << c.name;
-    EXPECT_TRUE(EndedNormally(*status)) << c.name << ": " << *status;
+    EXPECT_PRED_FORMAT2(EndedAs, WaitForExit(pid), testing::ExitedWithCode(0)) << c.name;
   }
 }
 
@@ -94,16 +80,13 @@ TEST(HiloThroughPipesTest, UnicodeAndPlainLocalesGetTheTextsInUtf8) {
   for (const std::string_view locale : {"C", "POSIX", "no_SUCH.locale"}) {
     const Finished finished = RunOnInput(c.Input(), locale);
     EXPECT_EQ(finished.output, c.output) << locale;
-    EXPECT_TRUE(finished.status && EndedNormally(*finished.status)) << locale;
+    EXPECT_PRED_FORMAT2(EndedAs, finished.status, testing::ExitedWithCode(0)) << locale;
   }
 }
 
 TEST(HiloThroughPipesTest, AShiftJisLocaleGetsTheCodePage932Bytes) {
-  const std::filesystem::path directory =
-      std::filesystem::temp_directory_path() / ("hilo-locale-" + std::to_string(getpid()));
-  std::filesystem::create_directories(directory);
-  if (!MakeLocale(directory, "ja_JP", "SHIFT_JIS", "ja_JP.SJIS")) {
-    std::filesystem::remove_all(directory);
+  const TempFolder directory;
+  if (!MakeLocale(directory.path(), "ja_JP", "SHIFT_JIS", "ja_JP.SJIS")) {
     GTEST_SKIP() << "no Shift_JIS locale can be made here (localedef and the ja_JP sources needed)";
   }
   const TranscriptCase c = Transcript("quit_at_the_choice");
@@ -124,11 +107,11 @@ TEST(HiloThroughPipesTest, AShiftJisLocaleGetsTheCodePage932Bytes) {
   ASSERT_EQ(std::ranges::count(expected, '\n'), std::ranges::count(expected, '\r'));
   std::erase(expected, '\r');  // a Shift_JIS locale keeps the line feeds alone
 
-  const Finished finished = RunOnInput(c.Input(), "ja_JP.SJIS", {"LOCPATH=" + directory.string()});
-  std::filesystem::remove_all(directory);
+  const Finished finished =
+      RunOnInput(c.Input(), "ja_JP.SJIS", {"LOCPATH=" + directory.path().string()});
 
   EXPECT_EQ(finished.output, expected);
-  EXPECT_TRUE(finished.status && EndedNormally(*finished.status));
+  EXPECT_PRED_FORMAT2(EndedAs, finished.status, testing::ExitedWithCode(0));
 }
 
 // Runs the game on input given whole through a pipe, with its output on a pseudo-terminal that is
@@ -145,8 +128,7 @@ std::string RunOnTerminal(std::string_view input, std::string_view locale,
                                .errors = kControllingTerminal,
                                .terminal = terminal.path()});
   in.read.Close();
-  const auto status = WaitForExit(pid);
-  EXPECT_TRUE(status && EndedNormally(*status));
+  EXPECT_PRED_FORMAT2(EndedAs, WaitForExit(pid), testing::ExitedWithCode(0));
   std::string screen;
   screen = terminal.ScreenUntilNow(screen);
   std::erase(screen, '\r');  // the game writes none; the terminal's line ends are CR LF
@@ -190,7 +172,7 @@ TEST_P(RunnerTest, TheCardIsThatOfTheSecondTheClockIsStoppedAt) {
     const Finished finished =
         runner.run("hard\n", GameEnvironment("C.UTF-8", {std::string("FAKETIME=") + c.moment}));
     EXPECT_TRUE(finished.output.ends_with(InForm(c.prompt, runner.form))) << c.moment;
-    EXPECT_TRUE(finished.status && EndedNormally(*finished.status)) << c.moment;
+    EXPECT_PRED_FORMAT2(EndedAs, finished.status, testing::ExitedWithCode(0)) << c.moment;
   }
 }
 
@@ -218,20 +200,18 @@ TEST(HiloThroughPipesTest, An8BitLocaleShowsEveryAsciiTextAndTheSameBytesOnATerm
       {"en_US", "ISO-8859-1", "en_US.ISO-8859-1", true},
       {"ko_KR", "EUC-KR", "ko_KR.EUC-KR", false},
   };
-  const std::filesystem::path directory =
-      std::filesystem::temp_directory_path() / ("hilo-8bit-" + std::to_string(getpid()));
-  std::filesystem::create_directories(directory);
+  const TempFolder directory;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    if (!MakeLocale(directory, c.source, c.charset, c.name)) {
+    if (!MakeLocale(directory.path(), c.source, c.charset, c.name)) {
       ADD_FAILURE() << "localedef could not make " << c.name;
       continue;
     }
-    const std::vector<std::string> environment = {"LOCPATH=" + directory.string()};
+    const std::vector<std::string> environment = {"LOCPATH=" + directory.path().string()};
     const Finished piped = RunOnInput(kInput, c.name, environment);
     const std::string on_terminal = RunOnTerminal(kInput, c.name, environment);
 
-    EXPECT_TRUE(piped.status && EndedNormally(*piped.status));
+    EXPECT_PRED_FORMAT2(EndedAs, piped.status, testing::ExitedWithCode(0));
     EXPECT_EQ(ControlCodesIn(piped.output), std::vector<std::size_t>{});
     std::size_t at = 0;
     for (const std::string_view text : kAsciiTexts) {
@@ -246,7 +226,6 @@ TEST(HiloThroughPipesTest, An8BitLocaleShowsEveryAsciiTextAndTheSameBytesOnATerm
     // The same bytes, but for the line feed that ends the game's last line on a terminal.
     EXPECT_EQ(on_terminal, piped.output + "\n");
   }
-  std::filesystem::remove_all(directory);
 }
 
 }  // namespace

@@ -1,22 +1,22 @@
 // The built game on a pseudo-terminal that is its controlling terminal: the key wait at the end.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <stdlib.h>
+#include <string.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
+#include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "testing/process.h"
+#include "console/posix/fd_io.h"
+#include "testing/deadline.h"
+#include "testing/game_process.h"
+#include "testing/job_shell.h"
+#include "testing/proc.h"
+#include "testing/pseudo_terminal.h"
 
 namespace hilo::e2e {
 namespace {
@@ -63,10 +63,8 @@ TEST(HiloKeyWaitTest, AnyKeyEndsTheWaitUnechoedAndWholeAndTheTerminalIsPutBack) 
     EXPECT_EQ(raw->c_oflag, before.c_oflag);  // line feeds still go out as the terminal had them
 
     WriteAll(terminal.master(), key.key);
-    const auto status = WaitForExit(pid);
 
-    ASSERT_TRUE(status);
-    EXPECT_TRUE(EndedNormally(*status)) << *status;
+    EXPECT_PRED_FORMAT2(EndedAs, WaitForExit(pid), testing::ExitedWithCode(0));
     EXPECT_TRUE(screen.ends_with(kPressKeyPrompt));
     EXPECT_EQ(terminal.ScreenUntilNow(screen), "\r\n");  // the last line ended for the shell
     ExpectSameSettings(terminal.Settings(), before);
@@ -84,10 +82,8 @@ TEST(HiloKeyWaitTest, ASignalIgnoredAtStartStaysIgnoredDuringTheWait) {
 
   kill(pid, SIGHUP);
   WriteAll(terminal.master(), "x");
-  const auto status = WaitForExit(pid);
 
-  ASSERT_TRUE(status);
-  EXPECT_TRUE(EndedNormally(*status)) << *status;
+  EXPECT_PRED_FORMAT2(EndedAs, WaitForExit(pid), testing::ExitedWithCode(0));
 }
 
 TEST(HiloKeyWaitTest, TheKeyComesFromTheTerminalWhenTheAnswersComeFromAFile) {
@@ -103,10 +99,8 @@ TEST(HiloKeyWaitTest, TheKeyComesFromTheTerminalWhenTheAnswersComeFromAFile) {
   EXPECT_EQ(waitpid(pid, nullptr, WNOHANG), 0) << "the game ended before a key was pressed";
 
   WriteAll(terminal.master(), "\x1b[B");
-  const auto status = WaitForExit(pid);
 
-  ASSERT_TRUE(status);
-  EXPECT_TRUE(EndedNormally(*status)) << *status;
+  EXPECT_PRED_FORMAT2(EndedAs, WaitForExit(pid), testing::ExitedWithCode(0));
   EXPECT_EQ(terminal.ScreenUntilNow(screen), "\r\n");
   ExpectSameSettings(terminal.Settings(), before);
   EXPECT_EQ(terminal.UnreadInput(), "");
@@ -121,10 +115,8 @@ TEST(HiloKeyWaitTest, AKeyTypedBeforeTheWaitEndsItAtOnce) {
   WriteAll(terminal.master(), "k");
   const pid_t pid = StartOnTerminal(terminal, input.get());
 
-  const auto status = WaitForExit(pid);
-
-  ASSERT_TRUE(status) << "the key typed early was lost";
-  EXPECT_TRUE(EndedNormally(*status)) << *status;
+  EXPECT_PRED_FORMAT2(EndedAs, WaitForExit(pid), testing::ExitedWithCode(0))
+      << "was the key typed early lost?";
   ExpectSameSettings(terminal.Settings(), before);
   EXPECT_EQ(terminal.UnreadInput(), "");
 }
@@ -138,32 +130,23 @@ TEST(HiloTerminalTest, TheTerminalIsLeftAsItWasAndCtrlCAtAPromptEndsTheGame) {
   ExpectSameSettings(terminal.Settings(), before);
 
   WriteAll(terminal.master(), "\x03");
-  const auto status = WaitForExit(pid);
 
-  ASSERT_TRUE(status);
-  EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == SIGINT) << *status;
-}
-
-// The state letter of a process in /proc: 'T' while it is stopped; '\0' once it is gone.
-char ProcessState(pid_t pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string line;
-  std::getline(stat, line);
-  // The name, in parentheses, may hold anything: the state follows the last parenthesis.
-  const auto close = line.rfind(") ");
-  return close == std::string::npos || close + 2 >= line.size() ? '\0' : line[close + 2];
+  EXPECT_PRED_FORMAT2(EndedAs, WaitForExit(pid), testing::KilledBySignal(SIGINT));
 }
 
 // Waits until the game has stopped and its shell holds the terminal, as at the prompt after
 // Ctrl+Z.
 bool WaitUntilStopped(const PseudoTerminal& terminal, const JobProcesses& job) {
-  return WaitUntil(
-      [&] { return ProcessState(job.game) == 'T' && tcgetpgrp(terminal.master()) == job.shell; });
+  return WaitUntil([&] {
+    const auto game = ReadProcessStat(job.game);
+    return game && game->state == 'T' && tcgetpgrp(terminal.master()) == job.shell;
+  });
 }
 
-// True when status says the game ended by signal, or, with signal 0, by itself with status 0.
-bool EndedBy(int status, int signal) {
-  return signal == 0 ? EndedNormally(status) : WIFSIGNALED(status) && WTERMSIG(status) == signal;
+// The ending by signal, or, with signal 0, by the game itself with status 0.
+std::function<bool(int)> EndingBy(int signal) {
+  if (signal == 0) return testing::ExitedWithCode(0);
+  return testing::KilledBySignal(signal);
 }
 
 // Modes a shell may set at its prompt: stty intr ^K -ixon.
@@ -189,8 +172,8 @@ JobProcesses StartJob(const PseudoTerminal& terminal, Job job, int answers,
                          .output = kControllingTerminal,
                          .errors = kControllingTerminal,
                          .terminal = terminal.path(),
-                         .ignored_signals = std::move(ignored_signals),
-                         .job = job});
+                         .ignored_signals = std::move(ignored_signals)},
+                        job);
 }
 
 TEST(HiloJobControlTest, EveryEndingSignalPutsTheTerminalBackAndEndsTheGameByThatSignal) {
@@ -239,10 +222,8 @@ TEST(HiloJobControlTest, EveryEndingSignalPutsTheTerminalBackAndEndsTheGameByTha
       // As a shell's kill does for a stopped job, so that it gets to act on the signal.
       kill(job.game, SIGCONT);
     }
-    const auto status = WaitForJob(job);
 
-    ASSERT_TRUE(status) << "the game did not end";
-    EXPECT_TRUE(EndedBy(*status, c.signal)) << *status;
+    EXPECT_PRED_FORMAT2(EndedAs, WaitForExit(job.shell), EndingBy(c.signal));
     ExpectSameSettings(terminal.Settings(), before);
     EXPECT_EQ(SharedMemoryLeftBy(job.game), std::vector<std::string>{});
   }
@@ -296,10 +277,8 @@ TEST(HiloJobControlTest, AStoppedGameGivesTheTerminalBackAndTakesItAgainOnlyInTh
       kill(job.game, c.ending);
       kill(job.game, SIGCONT);
     }
-    const auto status = WaitForJob(job);
 
-    ASSERT_TRUE(status) << "the game did not end";
-    EXPECT_TRUE(EndedBy(*status, c.ending)) << *status;
+    EXPECT_PRED_FORMAT2(EndedAs, WaitForExit(job.shell), EndingBy(c.ending));
     EXPECT_EQ(terminal.ScreenUntilNow(screen), c.ending == 0 ? "\r\n" : "");
     // What the game puts back is what it found when it last took the terminal.
     ExpectSameSettings(terminal.Settings(), c.while_stopped);

@@ -1,12 +1,10 @@
 #include "testing/launchers.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <algorithm>
-#include <utility>
-
+#include "console/posix/fd_io.h"
+#include "testing/deadline.h"
+#include "testing/pseudo_terminal.h"
 #include "testing/same_text.h"
 
 namespace hilo::e2e {
@@ -15,12 +13,7 @@ namespace {
 Finished RunThroughPipes(std::string_view input, const std::vector<std::string>& environment) {
   GameOnPipes game = StartOnPipes(environment, GameCommand());
   WriteAll(game.input.get(), input);
-  game.input.Close();
-  Finished finished;
-  finished.output = ReadToEnd(game.output.get());
-  finished.errors = ReadToEnd(game.errors.get());
-  finished.status = WaitForExit(game.pid);
-  return finished;
+  return game.Finish();
 }
 
 // text as it arrives through a pipe.
@@ -50,13 +43,10 @@ void PlayThroughPipes(const TranscriptCase& c) {
   std::string output;
   TypeAsPlanned(plan, game.output.get(), game.input.get(), output, AsItIs);
   if (testing::Test::HasFatalFailure()) return;
-  game.input.Close();
-  output += ReadToEnd(game.output.get());
-  EXPECT_PRED_FORMAT2(SameText, output, c.output);
-  EXPECT_EQ(ReadToEnd(game.errors.get()), "");
-  const auto status = WaitForExit(game.pid);
-  ASSERT_TRUE(status);
-  EXPECT_TRUE(EndedNormally(*status)) << *status;
+  const Finished rest = game.Finish();
+  EXPECT_PRED_FORMAT2(SameText, output + rest.output, c.output);
+  EXPECT_EQ(rest.errors, "");
+  EXPECT_PRED_FORMAT2(EndedAs, rest.status, testing::ExitedWithCode(0));
 }
 
 void PlayOnTerminal(const TranscriptCase& c) {
@@ -82,9 +72,7 @@ void PlayOnTerminal(const TranscriptCase& c) {
   } else if (c.ending == Ending::kInput) {
     WriteAll(terminal.master(), "\x04");  // the end of the input, typed at a terminal
   }
-  const auto status = WaitForExit(pid);
-  ASSERT_TRUE(status);
-  EXPECT_TRUE(EndedNormally(*status)) << *status;
+  EXPECT_PRED_FORMAT2(EndedAs, WaitForExit(pid), testing::ExitedWithCode(0));
   // The game ends its last line for the shell.
   const std::size_t read = screen.size();
   const std::string rest = terminal.ScreenUntilNow(screen);
@@ -111,8 +99,7 @@ Launcher FromFiles(const Runner& runner) {
                 runner.run(c.Input(), GameEnvironment("C.UTF-8", StoppedClockAt(c.seconds[0])));
             EXPECT_PRED_FORMAT2(SameText, finished.output, InForm(c.output, runner.form));
             EXPECT_EQ(finished.errors, "");
-            ASSERT_TRUE(finished.status);
-            EXPECT_TRUE(EndedNormally(*finished.status)) << *finished.status;
+            EXPECT_PRED_FORMAT2(EndedAs, finished.status, testing::ExitedWithCode(0));
           }};
 }
 

@@ -1,23 +1,15 @@
 #pragma once
 
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "testing/game_process.h"
 #include "testing/player.h"
-#include "testing/process.h"
 
 // The launchers that start the game as a process of its own, its clock stopped by libfaketime.
 namespace hilo::e2e {
-
-// How a game run on given input ended.
-struct Finished {
-  std::string output;
-  std::string errors;
-  std::optional<int> status;
-};
 
 // A way to run the game on input given whole, to its end, and the form of what it writes.
 struct Runner {

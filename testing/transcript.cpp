@@ -3,12 +3,12 @@
 #include <iconv.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string_view>
 
+#include "testing/read_file.h"
 #include "testing/reference_words.h"
 
 namespace hilo {
@@ -43,9 +43,9 @@ std::string TranscriptCase::Input() const {
 }
 
 TranscriptCase ReadTranscriptCase(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) Malformed(file, 0, "cannot be read");
-  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const std::optional<std::string> read = ReadFile(file);
+  if (!read) Malformed(file, 0, "cannot be read");
+  const std::string& text = *read;
   TranscriptCase c;
   c.name = file.stem().string();
   std::size_t at = 0;
@@ -128,14 +128,26 @@ std::string WithCrLf(std::string_view text) {
   return lines;
 }
 
-TypingPlan PlanTyping(const TranscriptCase& c,
-                      const std::function<std::string(std::string_view)>& echo) {
-  // The output cut after each prompt: every read of a word ends one part.
+std::vector<std::string> CutAfterPrompts(std::string_view text) {
   std::vector<std::string> parts(1);
-  for (const char byte : c.output) {
+  for (const char byte : text) {
     parts.back() += byte;
     if (byte == '>') parts.emplace_back();
   }
+  return parts;
+}
+
+std::string ThroughPrompt(std::string_view text, std::size_t count) {
+  const std::vector<std::string> parts = CutAfterPrompts(text);
+  std::string through;
+  for (std::size_t i = 0; i < std::min(count, parts.size()); ++i) through += parts[i];
+  return through;
+}
+
+TypingPlan PlanTyping(const TranscriptCase& c,
+                      const std::function<std::string(std::string_view)>& echo) {
+  // Every read of a word ends one part.
+  const std::vector<std::string> parts = CutAfterPrompts(c.output);
   const std::size_t prompts = parts.size() - 1;
   // The last prompt of a key wait, or of a game whose input runs out, is never answered.
   const std::size_t words_read = prompts - (c.ending == TranscriptCase::Ending::kGame ? 0 : 1);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -56,6 +57,13 @@ std::string InForm(std::string_view text, OutputForm form);
 // text with every line feed as CR LF, as a terminal shows it and as Windows writes it.
 std::string WithCrLf(std::string_view text);
 
+// text cut after each of its prompts (every prompt ends in ">", no other text holds one); the last
+// part is what follows the last prompt.
+std::vector<std::string> CutAfterPrompts(std::string_view text);
+
+// text up to and including its count-th prompt; all of it when it has fewer.
+std::string ThroughPrompt(std::string_view text, std::size_t count);
+
 // One line to type at a terminal, and the screen that shows before it is typed.
 struct TypedLine {
   std::string screen;
@@ -68,9 +76,9 @@ struct TypingPlan {
   std::string screen;  // at the end, before the key of a key wait
 };
 
-// Each word the game reads answers one prompt (every prompt ends in ">", no other text holds
-// one); echo gives a typed line, without its line feed, as the screen then shows it. A line that
-// nobody would read is left untyped: at a terminal it would end the key wait.
+// Each word the game reads answers one prompt; echo gives a typed line, without its line feed, as
+// the screen then shows it. A line that nobody would read is left untyped: at a terminal it would
+// end the key wait.
 TypingPlan PlanTyping(const TranscriptCase& c,
                       const std::function<std::string(std::string_view)>& echo);
 

@@ -3,20 +3,21 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
-#include <sstream>
 #include <thread>
 #include <utility>
 
+#include "testing/deadline.h"
 #include "testing/launchers.h"
+#include "testing/proc.h"
+#include "testing/read_file.h"
 #include "testing/same_text.h"
 
 namespace hilo::e2e {
@@ -37,8 +38,8 @@ Finished RunFromFiles(std::string_view input, const std::vector<std::string>& en
   const TextFile out("");
   const TextFile err("");
   const Fd input_fd = in.Open();
-  const Fd output_fd(open(out.path().c_str(), O_WRONLY | O_CLOEXEC));
-  const Fd errors_fd(open(err.path().c_str(), O_WRONLY | O_CLOEXEC));
+  const Fd output_fd = out.Open(O_WRONLY);
+  const Fd errors_fd = err.Open(O_WRONLY);
   const pid_t pid = StartHilo({.environment = WithWine(environment),
                                .input = input_fd.get(),
                                .output = output_fd.get(),
@@ -51,10 +52,6 @@ Finished RunFromFiles(std::string_view input, const std::vector<std::string>& en
   return finished;
 }
 
-// Long, for a machine under load that may take many seconds to start Wine; only a game that
-// hangs reaches it.
-constexpr auto kWaitBound = std::chrono::seconds(120);
-
 // Waits until ready() holds, looking again every few milliseconds; fails the test, saying what
 // was awaited and what is seen, after kWaitBound.
 bool WaitFor(const std::string& what, const std::function<bool()>& ready,
@@ -62,7 +59,7 @@ bool WaitFor(const std::string& what, const std::function<bool()>& ready,
   const auto deadline = std::chrono::steady_clock::now() + kWaitBound;
   while (!ready()) {
     if (std::chrono::steady_clock::now() > deadline) {
-      ADD_FAILURE() << "waited 120 s for " << what << "; " << seen();
+      ADD_FAILURE() << "waited " << kWaitBound.count() << " s for " << what << "; " << seen();
       return false;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -104,22 +101,16 @@ std::string Echo(std::string_view line) {
 // Japanese texts as the transcripts write them, made here once when none is installed.
 const std::vector<std::string>& ConsoleEnvironment() {
   static const struct Made {
-    std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("hilo-locale-" + std::to_string(getpid()));
+    TempFolder folder;
     std::vector<std::string> environment;
     Made() {
       std::vector<std::string> extra = {"LANG=ja_JP.UTF-8", "TERM=xterm"};
       const auto installed = RunCommand({"locale", "-a"}, GameEnvironment("C.UTF-8", {}, false));
       if (!installed || installed->find("ja_JP.utf8") == std::string::npos) {
-        std::filesystem::create_directories(folder);
-        EXPECT_TRUE(MakeLocale(folder, "ja_JP", "UTF-8", "ja_JP.UTF-8")) << "no ja_JP.UTF-8";
-        extra.push_back("LOCPATH=" + folder.string());
+        EXPECT_TRUE(MakeLocale(folder.path(), "ja_JP", "UTF-8", "ja_JP.UTF-8")) << "no ja_JP.UTF-8";
+        extra.push_back("LOCPATH=" + folder.path().string());
       }
       environment = WithWine(GameEnvironment("ja_JP.UTF-8", extra, false));
-    }
-    ~Made() {
-      std::error_code ignored;
-      std::filesystem::remove_all(folder, ignored);
     }
   } made;
   return made.environment;
@@ -129,13 +120,15 @@ const std::vector<std::string>& ConsoleEnvironment() {
 // reads is its screen, and what a player types goes in through its keyboard.
 class Tmux {
  public:
-  Tmux() : folder_(std::filesystem::temp_directory_path() / ("hilo-tmux-" + Unique())) {
-    std::filesystem::create_directories(folder_);
-  }
+  Tmux() = default;
   ~Tmux() {
-    RunCommand({"tmux", "-S", (folder_ / "socket").string(), "kill-server"}, ConsoleEnvironment());
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
+    // A destructor must not throw: a failed start of tmux fails the test instead.
+    try {
+      RunCommand({"tmux", "-S", (folder() / "socket").string(), "kill-server"},
+                 ConsoleEnvironment());
+    } catch (const std::exception& error) {
+      ADD_FAILURE() << error.what();
+    }
   }
   Tmux(const Tmux&) = delete;
   Tmux& operator=(const Tmux&) = delete;
@@ -143,7 +136,7 @@ class Tmux {
   // Runs a tmux command on this server; returns what it printed.
   std::string Run(std::vector<std::string> arguments) const {
     std::vector<std::string> command = {"tmux",      "-u", "-f",
-                                        "/dev/null", "-S", (folder_ / "socket").string()};
+                                        "/dev/null", "-S", (folder() / "socket").string()};
     command.insert(command.end(), arguments.begin(), arguments.end());
     const auto printed = RunCommand(command, ConsoleEnvironment());
     EXPECT_TRUE(printed) << "tmux " << arguments[0] << " failed";
@@ -164,7 +157,7 @@ class Tmux {
                                    "trap : INT; stty -g >\"$0/before\"; \"$@\"; "
                                    "echo $? >\"$0/status.part\"; mv \"$0/status.part\" "
                                    "\"$0/status\"; exec cat",
-                                   folder_.string()});
+                                   folder().string()});
     command.insert(command.end(), game.begin(), game.end());
     Run(command);
     tty_ = Run({"display-message", "-p", "#{pane_tty}"});
@@ -190,25 +183,10 @@ class Tmux {
   bool Runs(std::string_view name = {}) const {
     struct stat device {};
     if (stat(tty_.c_str(), &device) != 0) return false;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
-      std::ifstream stat_file(entry.path() / "stat");
-      std::string line;
-      if (!std::getline(stat_file, line) || entry.path().filename() == std::to_string(shell_))
-        continue;
-      const std::size_t open = line.find('(');
-      const std::size_t close = line.rfind(')');
-      if (open == std::string::npos || close == std::string::npos) continue;
-      std::istringstream fields(line.substr(close + 2));
-      // The state, the parent, the group and the session come before the terminal.
-      std::string skipped;
-      long terminal = 0;
-      fields >> skipped >> skipped >> skipped >> skipped >> terminal;
-      const std::string comm = line.substr(open + 1, close - open - 1);
-      if (static_cast<dev_t>(terminal) == device.st_rdev && (name.empty() || comm == name))
-        return true;
-    }
-    return false;
+    return std::ranges::any_of(Processes(), [&](const ProcessStat& process) {
+      return process.pid != shell_ && process.terminal == device.st_rdev &&
+             (name.empty() || process.name == name);
+    });
   }
 
   // The terminal's settings as stty gives them.
@@ -218,20 +196,13 @@ class Tmux {
 
   // A file the shell around the game wrote; nullopt until it has.
   std::optional<std::string> Written(std::string_view name) const {
-    if (!std::filesystem::exists(folder_ / name)) return std::nullopt;
-    std::ifstream in(folder_ / name);
-    return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return ReadFile(folder() / name);
   }
 
-  const std::filesystem::path& folder() const { return folder_; }
+  const std::filesystem::path& folder() const { return folder_.path(); }
 
  private:
-  static std::string Unique() {
-    static int count = 0;
-    return std::to_string(getpid()) + "-" + std::to_string(++count);
-  }
-
-  std::filesystem::path folder_;
+  TempFolder folder_;
   std::string tty_;
   int shell_ = -1;
 };
