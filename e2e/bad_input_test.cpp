@@ -19,6 +19,7 @@
 #include "testing/launchers.h"
 #include "testing/proc.h"
 #include "testing/same_text.h"
+#include "testing/wait.h"
 
 namespace hilo::e2e {
 namespace {
@@ -128,7 +129,7 @@ std::optional<long> PeakMemoryAfterOneWord(std::size_t length) {
   }
   WriteAll(game.input.get(), "\n");
   std::string screen;
-  EXPECT_TRUE(ReadUntil(game.output.get(), screen, AfterIntroduction({kSelectAgain})));
+  EXPECT_TRUE(AwaitScreen(game.output.get(), game.pid, screen, AfterIntroduction({kSelectAgain})));
   // The game now waits for its next word, so its peak, the most memory it has held at once, can be
   // read before it goes.
   const auto peak = StatusKiB(game.pid, "VmHWM");
@@ -170,7 +171,7 @@ TEST(HiloBadInputTest, OutOfMemoryTheGameHandsOnItsOutputSaysSoOnceAndExitsWithS
   GameOnPipes game = StartOnPipes(GameEnvironment("C.UTF-8"));
   const pid_t pid = game.pid;
   std::string screen;
-  ASSERT_TRUE(ReadUntil(game.output.get(), screen, kPrompt)) << screen;
+  ASSERT_TRUE(AwaitScreen(game.output.get(), pid, screen, AfterIntroduction({})));
   // As a small ulimit -v would: the game, waiting for a word, gets little more address space than
   // it has, far less than the re-asks to a flood of wrong words gather before they are handed on.
   const auto mapped_kib = StatusKiB(pid, "VmSize");

@@ -17,6 +17,7 @@
 #include "testing/job_shell.h"
 #include "testing/proc.h"
 #include "testing/pseudo_terminal.h"
+#include "testing/wait.h"
 
 namespace hilo::e2e {
 namespace {
@@ -56,7 +57,7 @@ TEST(HiloKeyWaitTest, AnyKeyEndsTheWaitUnechoedAndWholeAndTheTerminalIsPutBack) 
     const pid_t pid = StartOnTerminal(terminal);
     WriteAll(terminal.master(), kToTheKeyWait);
     std::string screen;
-    ASSERT_TRUE(ReadUntil(terminal.master(), screen, kPressKeyPrompt)) << screen;
+    ASSERT_TRUE(AwaitMarker(terminal.master(), pid, screen, kPressKeyPrompt));
     const auto raw = terminal.WaitUntilRaw();
     ASSERT_TRUE(raw);
     EXPECT_EQ(raw->c_lflag & (ECHO | ISIG | IEXTEN), 0u);
@@ -77,7 +78,7 @@ TEST(HiloKeyWaitTest, ASignalIgnoredAtStartStaysIgnoredDuringTheWait) {
   const pid_t pid = StartOnTerminal(terminal, kControllingTerminal, {SIGHUP});
   WriteAll(terminal.master(), kToTheKeyWait);
   std::string screen;
-  ASSERT_TRUE(ReadUntil(terminal.master(), screen, kPressKeyPrompt)) << screen;
+  ASSERT_TRUE(AwaitMarker(terminal.master(), pid, screen, kPressKeyPrompt));
   ASSERT_TRUE(terminal.WaitUntilRaw());
 
   kill(pid, SIGHUP);
@@ -94,7 +95,7 @@ TEST(HiloKeyWaitTest, TheKeyComesFromTheTerminalWhenTheAnswersComeFromAFile) {
   const termios before = terminal.Settings();
   const pid_t pid = StartOnTerminal(terminal, input.get());
   std::string screen;
-  ASSERT_TRUE(ReadUntil(terminal.master(), screen, kPressKeyPrompt)) << screen;
+  ASSERT_TRUE(AwaitMarker(terminal.master(), pid, screen, kPressKeyPrompt));
   ASSERT_TRUE(terminal.WaitUntilRaw());
   EXPECT_EQ(waitpid(pid, nullptr, WNOHANG), 0) << "the game ended before a key was pressed";
 
@@ -126,7 +127,7 @@ TEST(HiloTerminalTest, TheTerminalIsLeftAsItWasAndCtrlCAtAPromptEndsTheGame) {
   const termios before = terminal.Settings();
   const pid_t pid = StartOnTerminal(terminal);
   std::string screen;
-  ASSERT_TRUE(ReadUntil(terminal.master(), screen, kSelectDifficultyPrompt)) << screen;
+  ASSERT_TRUE(AwaitMarker(terminal.master(), pid, screen, kSelectDifficultyPrompt));
   ExpectSameSettings(terminal.Settings(), before);
 
   WriteAll(terminal.master(), "\x03");
@@ -207,7 +208,7 @@ TEST(HiloJobControlTest, EveryEndingSignalPutsTheTerminalBackAndEndsTheGameByTha
     const JobProcesses job = StartJob(terminal, c.job, input.get(), c.ignored);
     if (c.job == Job::kForeground) WriteAll(terminal.master(), kToTheKeyWait);
     std::string screen;
-    ASSERT_TRUE(ReadUntil(terminal.master(), screen, kPressKeyPrompt)) << screen;
+    ASSERT_TRUE(AwaitMarker(terminal.master(), job.game, screen, kPressKeyPrompt));
     if (c.job == Job::kForeground) {
       ASSERT_TRUE(terminal.WaitUntilRaw());
     } else if (c.signal != 0) {
@@ -257,7 +258,7 @@ TEST(HiloJobControlTest, AStoppedGameGivesTheTerminalBackAndTakesItAgainOnlyInTh
         StartJob(terminal, background ? Job::kBackground : Job::kForeground, input.get());
     if (!background) WriteAll(terminal.master(), kToTheKeyWait);
     std::string screen;
-    ASSERT_TRUE(ReadUntil(terminal.master(), screen, kPressKeyPrompt)) << screen;
+    ASSERT_TRUE(AwaitMarker(terminal.master(), job.game, screen, kPressKeyPrompt));
     if (!background) {
       ASSERT_TRUE(terminal.WaitUntilRaw());
       kill(job.game, c.stop);

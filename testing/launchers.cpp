@@ -6,6 +6,7 @@
 #include "testing/deadline.h"
 #include "testing/pseudo_terminal.h"
 #include "testing/same_text.h"
+#include "testing/wait.h"
 
 namespace hilo::e2e {
 namespace {
@@ -21,18 +22,15 @@ std::string AsItIs(std::string_view text) { return std::string(text); }
 
 // Types each line of plan into to once from has shown its screen exactly (as shown gives it), then
 // reads from until the plan's last screen: each prompt must arrive before the game needs its
-// answer.
-void TypeAsPlanned(const TypingPlan& plan, int from, int to, std::string& screen,
+// answer. The game is process pid.
+void TypeAsPlanned(const TypingPlan& plan, pid_t pid, int from, int to, std::string& screen,
                    std::string (*shown)(std::string_view)) {
   for (const TypedLine& typed : plan.lines) {
-    const std::string expected = shown(typed.screen);
-    ASSERT_TRUE(ReadUntil(from, screen, expected))
-        << "waiting to type " << testing::PrintToString(typed.line) << ", got\n"
-        << screen;
-    ASSERT_PRED_FORMAT2(SameText, screen, expected);
+    ASSERT_TRUE(AwaitScreen(from, pid, screen, shown(typed.screen)))
+        << "waiting to type " << testing::PrintToString(typed.line);
     WriteAll(to, typed.line + "\n");
   }
-  ASSERT_TRUE(ReadUntil(from, screen, shown(plan.screen))) << screen;
+  ASSERT_TRUE(AwaitScreen(from, pid, screen, shown(plan.screen)));
 }
 
 void PlayThroughPipes(const TranscriptCase& c) {
@@ -41,7 +39,7 @@ void PlayThroughPipes(const TranscriptCase& c) {
   // Nothing is echoed: what arrives is the game's alone.
   const TypingPlan plan = PlanTyping(c, [](std::string_view) { return std::string(); });
   std::string output;
-  TypeAsPlanned(plan, game.output.get(), game.input.get(), output, AsItIs);
+  TypeAsPlanned(plan, game.pid, game.output.get(), game.input.get(), output, AsItIs);
   if (testing::Test::HasFatalFailure()) return;
   const Finished rest = game.Finish();
   EXPECT_PRED_FORMAT2(SameText, output + rest.output, c.output);
@@ -63,7 +61,7 @@ void PlayOnTerminal(const TranscriptCase& c) {
                  .errors = kControllingTerminal,
                  .terminal = terminal.path()});
   std::string screen;
-  TypeAsPlanned(plan, terminal.master(), terminal.master(), screen, WithCrLf);
+  TypeAsPlanned(plan, pid, terminal.master(), terminal.master(), screen, WithCrLf);
   if (testing::Test::HasFatalFailure()) return;
   const std::string expected = WithCrLf(plan.screen);
   if (c.ending == Ending::kKey) {

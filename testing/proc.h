@@ -1,7 +1,9 @@
 #pragma once
 
+#include <sys/syscall.h>
 #include <sys/types.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <sstream>
@@ -61,6 +63,31 @@ inline std::optional<long> StatusKiB(pid_t pid, std::string_view field) {
       return std::stol(line.substr(field.size() + 1));
   }
   return std::nullopt;
+}
+
+// True when the process sleeps, interruptibly, in a read or in a wait for a descriptor to become
+// readable, as the game does once it has written all it has to and wants its input
+// (/proc/<pid>/syscall). False while it runs, and wherever the kernel does not say (then only a
+// wait's bound ends the wait). Under qemu-user the process is the emulator, whose own system calls
+// are the guest's reads.
+inline bool WaitsForInput(pid_t pid) {
+  // The first field is the number of the call the process sleeps in, or "running".
+  std::istringstream syscall(ReadFile("/proc/" + std::to_string(pid) + "/syscall").value_or(""));
+  long call = -1;
+  if (!(syscall >> call)) return false;
+  constexpr long kWaitsForInput[] = {
+      SYS_read,   SYS_readv, SYS_ppoll, SYS_pselect6,
+#ifdef SYS_poll
+      SYS_poll,
+#endif
+#ifdef SYS_select
+      SYS_select,
+#endif
+  };
+  // A read of a file sleeps too, but uninterruptibly ('D'), and ends by itself.
+  const auto process = ReadProcessStat(pid);
+  return std::ranges::find(kWaitsForInput, call) != std::end(kWaitsForInput) && process &&
+         process->state == 'S';
 }
 
 }  // namespace hilo::e2e
