@@ -12,7 +12,12 @@ namespace hilo {
 inline std::optional<std::string> ReadFile(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   if (!in) return std::nullopt;
-  return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  // A read that fails midway throws, as /proc/<pid>/stat does for a process that ends meanwhile.
+  try {
+    return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  } catch (const std::ios_base::failure&) {
+    return std::nullopt;
+  }
 }
 
 }  // namespace hilo

@@ -2,31 +2,29 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <optional>
-#include <thread>
 #include <utility>
 
 #include "testing/deadline.h"
 #include "testing/launchers.h"
-#include "testing/proc.h"
-#include "testing/read_file.h"
-#include "testing/same_text.h"
+#include "testing/tmux.h"
 
 namespace hilo::e2e {
 namespace {
 
 // Wine's own settings for every game: the run's shared prefix (made by the wine_prefix fixture),
 // no debugging messages, and the files' real times, by which Wine sees that the prefix is up to
-// date: a stopped clock must not make it update the prefix again.
+// date: a stopped clock must not make it update the prefix again. The caller's other Wine
+// settings, and its display, are not the tests' to use.
 std::vector<std::string> WithWine(std::vector<std::string> environment) {
+  std::erase_if(environment, [](std::string_view entry) {
+    return entry.starts_with("WINEARCH=") || entry.starts_with("WINEDLLOVERRIDES=") ||
+           entry.starts_with("DISPLAY=");
+  });
   return WithEntries(std::move(environment),
                      {"WINEPREFIX=" HILO_WINE_PREFIX, "WINEDEBUG=-all", "NO_FAKE_STAT=1"});
 }
@@ -50,36 +48,6 @@ Finished RunFromFiles(std::string_view input, const std::vector<std::string>& en
   finished.output = out.Read();
   finished.errors = err.Read();
   return finished;
-}
-
-// Waits until ready() holds, looking again every few milliseconds; fails the test, saying what
-// was awaited and what is seen, after kWaitBound.
-bool WaitFor(const std::string& what, const std::function<bool()>& ready,
-             const std::function<std::string()>& seen) {
-  const auto deadline = std::chrono::steady_clock::now() + kWaitBound;
-  while (!ready()) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      ADD_FAILURE() << "waited " << kWaitBound.count() << " s for " << what << "; " << seen();
-      return false;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return true;
-}
-
-// A screen's text as compared: no blanks at the end of a line, no empty lines at the end.
-std::string Normalised(std::string_view text) {
-  std::string out;
-  std::size_t at = 0;
-  while (at <= text.size()) {
-    const std::size_t end = std::min(text.find('\n', at), text.size());
-    std::string_view line = text.substr(at, end - at);
-    while (line.ends_with(' ')) line.remove_suffix(1);
-    out.append(line).append("\n");
-    at = end + 1;
-  }
-  while (out.ends_with('\n')) out.pop_back();
-  return out;
 }
 
 // A typed line as Wine's console echoes it: a control character, such as a tab, as ^ and a
@@ -116,97 +84,6 @@ const std::vector<std::string>& ConsoleEnvironment() {
   return made.environment;
 }
 
-// A tmux server of its own, holding one pane 200 columns wide that runs one game; what a player
-// reads is its screen, and what a player types goes in through its keyboard.
-class Tmux {
- public:
-  Tmux() = default;
-  ~Tmux() {
-    // A destructor must not throw: a failed start of tmux fails the test instead.
-    try {
-      RunCommand({"tmux", "-S", (folder() / "socket").string(), "kill-server"},
-                 ConsoleEnvironment());
-    } catch (const std::exception& error) {
-      ADD_FAILURE() << error.what();
-    }
-  }
-  Tmux(const Tmux&) = delete;
-  Tmux& operator=(const Tmux&) = delete;
-
-  // Runs a tmux command on this server; returns what it printed.
-  std::string Run(std::vector<std::string> arguments) const {
-    std::vector<std::string> command = {"tmux",      "-u", "-f",
-                                        "/dev/null", "-S", (folder() / "socket").string()};
-    command.insert(command.end(), arguments.begin(), arguments.end());
-    const auto printed = RunCommand(command, ConsoleEnvironment());
-    EXPECT_TRUE(printed) << "tmux " << arguments[0] << " failed";
-    return printed.value_or("");
-  }
-
-  // Starts the game, in environment and in folder, in the pane. Around it, a shell writes the
-  // terminal's settings to "before", the game's exit status to "status" and keeps the terminal.
-  void Start(const std::vector<std::string>& game, const std::vector<std::string>& environment) {
-    std::vector<std::string> command = {"start-server", ";",  "set-option",  "-g", "history-limit",
-                                        "10000",        ";",  "set-option",  "-g", "remain-on-exit",
-                                        "on",           ";",  "new-session", "-d", "-x",
-                                        "200",          "-y", "50"};
-    for (const std::string& entry : environment) command.insert(command.end(), {"-e", entry});
-    // Ctrl+C at the terminal reaches this shell as well as the game: a trap, unlike an ignored
-    // signal, is not passed on to the game.
-    command.insert(command.end(), {"sh", "-c",
-                                   "trap : INT; stty -g >\"$0/before\"; \"$@\"; "
-                                   "echo $? >\"$0/status.part\"; mv \"$0/status.part\" "
-                                   "\"$0/status\"; exec cat",
-                                   folder().string()});
-    command.insert(command.end(), game.begin(), game.end());
-    Run(command);
-    tty_ = Run({"display-message", "-p", "#{pane_tty}"});
-    while (tty_.ends_with('\n')) tty_.pop_back();
-    shell_ = std::stoi(Run({"display-message", "-p", "#{pane_pid}"}));
-  }
-
-  // The whole screen, scrolled-off lines included, wrapped lines joined.
-  std::string Screen() const { return Normalised(Run({"capture-pane", "-p", "-J", "-S", "-"})); }
-
-  // What the screen shows, for a failure message.
-  std::string Shown() const { return "the screen shows:\n" + Screen() + "\n--- (end of screen)"; }
-
-  // Whether the terminal is in line mode, as it is until Wine's console takes it.
-  bool Canonical() const {
-    const Fd terminal(open(tty_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
-    termios settings{};
-    return terminal.get() < 0 || tcgetattr(terminal.get(), &settings) != 0 ||
-           (settings.c_lflag & ICANON) != 0;
-  }
-
-  // The processes whose controlling terminal is the pane's, but for its shell; named, or all.
-  bool Runs(std::string_view name = {}) const {
-    struct stat device {};
-    if (stat(tty_.c_str(), &device) != 0) return false;
-    return std::ranges::any_of(Processes(), [&](const ProcessStat& process) {
-      return process.pid != shell_ && process.terminal == device.st_rdev &&
-             (name.empty() || process.name == name);
-    });
-  }
-
-  // The terminal's settings as stty gives them.
-  std::string Settings() const {
-    return RunCommand({"stty", "-g", "-F", tty_}, ConsoleEnvironment()).value_or("none");
-  }
-
-  // A file the shell around the game wrote; nullopt until it has.
-  std::optional<std::string> Written(std::string_view name) const {
-    return ReadFile(folder() / name);
-  }
-
-  const std::filesystem::path& folder() const { return folder_.path(); }
-
- private:
-  TempFolder folder_;
-  std::string tty_;
-  int shell_ = -1;
-};
-
 // A Unix path as Wine's programs name it, on the drive Z: that is the Unix root.
 std::string WindowsPath(const std::filesystem::path& path) {
   std::string name = "Z:" + std::filesystem::absolute(path).string();
@@ -222,7 +99,7 @@ enum class Input { kTyped, kFromFile };
 // terminal.
 void PlayOnConsole(const TranscriptCase& c, const Key& key, const CodePage& page, Input input) {
   using Ending = TranscriptCase::Ending;
-  Tmux tmux;
+  Tmux tmux(ConsoleEnvironment());
   TypingPlan plan = PlanTyping(c, [](std::string_view line) { return Echo(line) + "\n"; });
   std::vector<std::string> game = {HILO_WINE, HILO_WINE_EXE};
   if (input == Input::kFromFile || !page.chcp.empty()) {
@@ -242,37 +119,28 @@ void PlayOnConsole(const TranscriptCase& c, const Key& key, const CodePage& page
   std::vector<std::string> environment = StoppedClockAt(c.seconds[0]);
   if (!page.locale.empty()) environment.push_back("LC_ALL=" + page.locale);
   tmux.Start(game, environment);
-  const auto shown = [&] { return tmux.Shown(); };
-  // Waits until the screen shows expected and, when the game is to read more, Wine's console has
-  // the terminal out of line mode.
-  const auto show = [&](const std::string& expected, const std::string& what, bool waits) {
-    const std::string wanted = Normalised(expected);
-    return WaitFor(
-        what,
-        [&] {
-          return tmux.Screen() == wanted && !(waits && tmux.Canonical()) &&
-                 !(waits && tmux.Written("status"));
-        },
-        [&] { return "expected:\n" + wanted + "\n--- (end of expected); " + tmux.Shown(); });
-  };
+  // Once the screen shows a prompt, Wine's console has the terminal out of line mode to read.
+  const auto reading = [&] { return !tmux.Canonical() && !tmux.Written("status"); };
   for (const TypedLine& typed : plan.lines) {
-    ASSERT_TRUE(show(typed.screen, "the prompt before typing " + typed.line, true));
+    ASSERT_TRUE(tmux.AwaitScreen(typed.screen, reading)) << "before typing " << typed.line;
     if (!typed.line.empty()) tmux.Run({"send-keys", "-l", typed.line});
     tmux.Run({"send-keys", "Enter"});
   }
-  ASSERT_TRUE(show(plan.screen, "the whole game's text", c.ending != Ending::kGame));
+  ASSERT_TRUE(tmux.AwaitScreen(plan.screen, [&] { return c.ending == Ending::kGame || reading(); }))
+      << "the whole game's text";
   if (c.ending == Ending::kKey) {
     ASSERT_TRUE(tmux.Runs("hilo.exe")) << "the game ended before its key was pressed";
   }
   // Where the input would have run out, Ctrl+C ends a game waiting for a word at once.
   if (c.ending != Ending::kGame)
     tmux.Run({"send-keys", c.ending == Ending::kKey ? key.tmux : "C-c"});
-  ASSERT_TRUE(WaitFor(
-      "the game to end", [&] { return tmux.Written("status").has_value(); }, shown));
+  ASSERT_TRUE(WaitUntil([&] { return tmux.Written("status").has_value(); }))
+      << "the game did not end; " << tmux.Shown();
   // Wine's console may still be giving the terminal back when the game has ended.
-  ASSERT_TRUE(WaitFor(
-      "Wine to let go of the terminal", [&] { return !tmux.Runs(); }, shown));
-  EXPECT_EQ(tmux.Screen(), Normalised(plan.screen)) << "the screen changed after the last text";
+  ASSERT_TRUE(WaitUntil([&] { return !tmux.Runs(); }))
+      << "Wine did not let go of the terminal; " << tmux.Shown();
+  EXPECT_TRUE(tmux.AwaitScreen(plan.screen, [] { return true; }))
+      << "the screen changed after the last text";
   if (c.ending != Ending::kInput) {
     EXPECT_EQ(tmux.Written("status"), "0\n");
   }
