@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "testing/call_error.h"
 #include "testing/deadline.h"
 #include "testing/files.h"
 #include "testing/proc.h"
@@ -28,10 +29,12 @@ enum class Awaited { kWhole, kEnd };
 ssize_t ReadSome(int fd, std::string& screen, int timeout_ms) {
   pollfd entry = {fd, POLLIN, 0};
   const int ready = poll(&entry, 1, timeout_ms);
-  if (ready <= 0) return ready == 0 || errno == EINTR ? 0 : -1;
+  if (ready < 0 && errno != EINTR) FailedCall("poll");
+  if (ready <= 0) return 0;
   char buffer[4096];
   const ssize_t count = read(fd, buffer, sizeof buffer);
   if (count < 0 && errno == EINTR) return 0;
+  if (count < 0 && errno != EIO) FailedCall("read");
   if (count > 0) screen.append(buffer, static_cast<std::size_t>(count));
   return count > 0 ? count : -1;
 }
