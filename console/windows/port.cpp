@@ -19,7 +19,7 @@ constexpr DWORD kMostConsoleReadBytes = 16 * 1024;
 // The same heap bounds a write: the texts go to a console in pieces of at most this many bytes,
 // each converted into a buffer of as many UTF-16 units, since code page 932 gives at most one unit
 // for each byte.
-constexpr std::size_t kConsolePieceBytes = 8 * 1024;
+constexpr std::size_t kConsolePieceBytes = std::size_t{8} * 1024;
 
 // Whether handle is a console's screen, where text is written as UTF-16, rather than a file, a
 // pipe, or a device such as NUL that is not a console.
