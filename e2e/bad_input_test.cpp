@@ -24,11 +24,8 @@
 namespace hilo::e2e {
 namespace {
 
-// The bytes of a literal, NULs included.
-template <std::size_t N>
-std::string Bytes(const char (&literal)[N]) {
-  return std::string(literal, N - 1);
-}
+// String literals whose NULs count.
+using std::string_literals::operator""s;
 
 // The texts these cases meet, as the player sees them.
 constexpr std::string_view kSelectAgain =
@@ -60,7 +57,7 @@ TEST_P(BadInputTest, StrangeBytesAreWordsLikeAnyOtherAndTheGameGoesOn) {
     std::string expected;
   } cases[] = {
       {"NUL bytes are part of a word, so no NUL-spoiled word is a keyword",
-       Bytes("\0\nhard\0\n\0hard\nha\0rd\nfinish\0\nfinish\ny\n"),
+       "\0\nhard\0\n\0hard\nha\0rd\nfinish\0\nfinish\ny\n"s,
        AfterIntroduction({kSelectAgain, kSelectAgain, kSelectAgain, kSelectAgain, kSelectAgain,
                           kQuit, kPressKey})},
       {"invalid UTF-8 and Shift_JIS bytes are one re-ask each",

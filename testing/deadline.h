@@ -8,7 +8,6 @@
 #include <cstddef>
 #include <functional>
 #include <string>
-#include <string_view>
 #include <thread>
 
 #include "testing/call_error.h"
@@ -50,16 +49,6 @@ inline bool ReadMore(int fd, std::string& out, std::chrono::steady_clock::time_p
     out.append(buffer, static_cast<std::size_t>(count));
     return true;
   }
-}
-
-// Reads fd into out until out holds marker at or after position from. False when fd ends first,
-// or when kWaitBound passes.
-inline bool ReadUntil(int fd, std::string& out, std::string_view marker, std::size_t from = 0) {
-  const auto deadline = Deadline();
-  while (out.find(marker, from) == std::string::npos) {
-    if (!ReadMore(fd, out, deadline)) return false;
-  }
-  return true;
 }
 
 // Reads fd to its end, or for kWaitBound at most.
