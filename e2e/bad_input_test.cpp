@@ -24,7 +24,7 @@ namespace hilo::e2e {
 namespace {
 
 // String literals whose NULs count.
-using std::string_literals::operator""s;
+using namespace std::string_literals;
 
 // The texts these cases meet, as the player sees them.
 constexpr std::string_view kSelectAgain =
