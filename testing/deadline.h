@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstddef>
@@ -28,9 +29,9 @@ inline bool WaitReadable(int fd, std::chrono::steady_clock::time_point deadline)
   for (;;) {
     const auto left =
         std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) return false;
     pollfd entry = {fd, POLLIN, 0};
-    const int ready = poll(&entry, 1, static_cast<int>(left.count()));
+    // Looked at once even when the deadline has passed.
+    const int ready = poll(&entry, 1, static_cast<int>(std::max(left, {}).count()));
     if (ready >= 0) return ready > 0;
     if (errno != EINTR) FailedCall("poll");
   }
