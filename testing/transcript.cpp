@@ -100,8 +100,8 @@ std::vector<TranscriptCase> Transcripts() {
     if (entry.path().extension() == ".transcript") files.push_back(entry.path());
   }
   std::sort(files.begin(), files.end());
-  std::vector<TranscriptCase> cases;
-  for (const auto& file : files) cases.push_back(ReadTranscriptCase(file));
+  std::vector<TranscriptCase> cases(files.size());
+  std::ranges::transform(files, cases.begin(), ReadTranscriptCase);
   return cases;
 }
 
