@@ -15,7 +15,6 @@
 #include <thread>
 
 #include "console/posix/fd_io.h"
-#include "testing/deadline.h"
 #include "testing/launchers.h"
 #include "testing/proc.h"
 #include "testing/same_text.h"
@@ -24,11 +23,8 @@
 namespace hilo::e2e {
 namespace {
 
-// The bytes of a literal, NULs included.
-template <std::size_t N>
-std::string Bytes(const char (&literal)[N]) {
-  return std::string(literal, N - 1);
-}
+// String literals whose NULs count.
+using namespace std::string_literals;
 
 // The texts these cases meet, as the player sees them.
 constexpr std::string_view kSelectAgain =
@@ -60,7 +56,7 @@ TEST_P(BadInputTest, StrangeBytesAreWordsLikeAnyOtherAndTheGameGoesOn) {
     std::string expected;
   } cases[] = {
       {"NUL bytes are part of a word, so no NUL-spoiled word is a keyword",
-       Bytes("\0\nhard\0\n\0hard\nha\0rd\nfinish\0\nfinish\ny\n"),
+       "\0\nhard\0\n\0hard\nha\0rd\nfinish\0\nfinish\ny\n"s,
        AfterIntroduction({kSelectAgain, kSelectAgain, kSelectAgain, kSelectAgain, kSelectAgain,
                           kQuit, kPressKey})},
       {"invalid UTF-8 and Shift_JIS bytes are one re-ask each",
@@ -209,17 +205,9 @@ TEST(HiloBadInputTest, OutOfMemoryTheGameHandsOnItsOutputSaysSoOnceAndExitsWithS
   // the loader refuses (status 127) up to one the game plays with.
   int outcomes[3] = {};  // refused, out of memory, played
   for (long kib = 1024; kib < 8192 && outcomes[2] == 0; kib += 16) {
-    Pipe out = MakePipe();
-    Pipe err = MakePipe();
-    const pid_t starting = StartHilo({.environment = GameEnvironment("C.UTF-8", {}, false),
-                                      .output = out.write.get(),
-                                      .errors = err.write.get(),
-                                      .address_space_kib = kib});
-    out.write.Close();
-    err.write.Close();
-    ReadToEnd(out.read.get());
-    const std::string said = ReadToEnd(err.read.get());
-    const auto ended = WaitForExit(starting);
+    const Finished run = StartOnPipes(GameEnvironment("C.UTF-8", {}, false), {}, kib).Finish();
+    const std::string& said = run.errors;
+    const auto& ended = run.status;
     ASSERT_TRUE(ended && WIFEXITED(*ended)) << kib << " KiB: " << said;
     const int code = WEXITSTATUS(*ended);
     if (code == 127 && outcomes[1] + outcomes[2] == 0) {

@@ -17,13 +17,6 @@
 namespace hilo::e2e {
 namespace {
 
-// Runs the game through pipes on input given whole, in locale, with its clock stopped unless
-// extra_environment sets it otherwise.
-Finished RunOnInput(std::string_view input, std::string_view locale = "C.UTF-8",
-                    const std::vector<std::string>& extra_environment = {}) {
-  return PipesRunner().run(input, GameEnvironment(locale, extra_environment));
-}
-
 // A test played by each runner: through pipes, and hilo.exe under Wine from files.
 class RunnerTest : public testing::TestWithParam<Runner> {};
 
@@ -78,7 +71,7 @@ TEST(HiloThroughPipesTest, AnInputThatCannotBeReadEndsTheGameLikeItsEnd) {
 TEST(HiloThroughPipesTest, UnicodeAndPlainLocalesGetTheTextsInUtf8) {
   const TranscriptCase c = Transcript("quit_at_the_choice");
   for (const std::string_view locale : {"C", "POSIX", "no_SUCH.locale"}) {
-    const Finished finished = RunOnInput(c.Input(), locale);
+    const Finished finished = PipesRunner().run(c.Input(), GameEnvironment(locale));
     EXPECT_EQ(finished.output, c.output) << locale;
     EXPECT_PRED_FORMAT2(EndedAs, finished.status, testing::ExitedWithCode(0)) << locale;
   }
@@ -107,8 +100,8 @@ TEST(HiloThroughPipesTest, AShiftJisLocaleGetsTheCodePage932Bytes) {
   ASSERT_EQ(std::ranges::count(expected, '\n'), std::ranges::count(expected, '\r'));
   std::erase(expected, '\r');  // a Shift_JIS locale keeps the line feeds alone
 
-  const Finished finished =
-      RunOnInput(c.Input(), "ja_JP.SJIS", {"LOCPATH=" + directory.path().string()});
+  const Finished finished = PipesRunner().run(
+      c.Input(), GameEnvironment("ja_JP.SJIS", {"LOCPATH=" + directory.path().string()}));
 
   EXPECT_EQ(finished.output, expected);
   EXPECT_PRED_FORMAT2(EndedAs, finished.status, testing::ExitedWithCode(0));
@@ -208,7 +201,7 @@ TEST(HiloThroughPipesTest, An8BitLocaleShowsEveryAsciiTextAndTheSameBytesOnATerm
       continue;
     }
     const std::vector<std::string> environment = {"LOCPATH=" + directory.path().string()};
-    const Finished piped = RunOnInput(kInput, c.name, environment);
+    const Finished piped = PipesRunner().run(kInput, GameEnvironment(c.name, environment));
     const std::string on_terminal = RunOnTerminal(kInput, c.name, environment);
 
     EXPECT_PRED_FORMAT2(EndedAs, piped.status, testing::ExitedWithCode(0));

@@ -29,15 +29,15 @@ constexpr std::string_view kSelectDifficultyPrompt = "\r\n\r\n\r\nSelect difficu
 // Answers that take the game from the start to its key wait.
 constexpr std::string_view kToTheKeyWait = "hard\nfinish\ny\n";
 
-// Starts the game with every standard stream on the terminal, or with input from input_fd.
-pid_t StartOnTerminal(const PseudoTerminal& terminal, int input_fd = kControllingTerminal,
-                      std::vector<int> ignored_signals = {}) {
-  return StartHilo({.environment = GameEnvironment("C.UTF-8"),
-                    .input = input_fd,
-                    .output = kControllingTerminal,
-                    .errors = kControllingTerminal,
-                    .terminal = terminal.path(),
-                    .ignored_signals = std::move(ignored_signals)});
+// The game with every standard stream on the terminal, or with input from input_fd.
+Launch OnTheTerminal(const PseudoTerminal& terminal, int input_fd = kControllingTerminal,
+                     std::vector<int> ignored_signals = {}) {
+  return {.environment = GameEnvironment("C.UTF-8"),
+          .input = input_fd,
+          .output = kControllingTerminal,
+          .errors = kControllingTerminal,
+          .terminal = terminal.path(),
+          .ignored_signals = std::move(ignored_signals)};
 }
 
 TEST(HiloKeyWaitTest, AnyKeyEndsTheWaitUnechoedAndWholeAndTheTerminalIsPutBack) {
@@ -54,7 +54,7 @@ TEST(HiloKeyWaitTest, AnyKeyEndsTheWaitUnechoedAndWholeAndTheTerminalIsPutBack) 
     SCOPED_TRACE(key.name);
     PseudoTerminal terminal;
     const termios before = terminal.Settings();
-    const pid_t pid = StartOnTerminal(terminal);
+    const pid_t pid = StartHilo(OnTheTerminal(terminal));
     WriteAll(terminal.master(), kToTheKeyWait);
     std::string screen;
     ASSERT_TRUE(AwaitMarker(terminal.master(), pid, screen, kPressKeyPrompt));
@@ -75,7 +75,7 @@ TEST(HiloKeyWaitTest, AnyKeyEndsTheWaitUnechoedAndWholeAndTheTerminalIsPutBack) 
 
 TEST(HiloKeyWaitTest, ASignalIgnoredAtStartStaysIgnoredDuringTheWait) {
   PseudoTerminal terminal;
-  const pid_t pid = StartOnTerminal(terminal, kControllingTerminal, {SIGHUP});
+  const pid_t pid = StartHilo(OnTheTerminal(terminal, kControllingTerminal, {SIGHUP}));
   WriteAll(terminal.master(), kToTheKeyWait);
   std::string screen;
   ASSERT_TRUE(AwaitMarker(terminal.master(), pid, screen, kPressKeyPrompt));
@@ -93,7 +93,7 @@ TEST(HiloKeyWaitTest, TheKeyComesFromTheTerminalWhenTheAnswersComeFromAFile) {
   const Fd input = answers.Open();
   PseudoTerminal terminal;
   const termios before = terminal.Settings();
-  const pid_t pid = StartOnTerminal(terminal, input.get());
+  const pid_t pid = StartHilo(OnTheTerminal(terminal, input.get()));
   std::string screen;
   ASSERT_TRUE(AwaitMarker(terminal.master(), pid, screen, kPressKeyPrompt));
   ASSERT_TRUE(terminal.WaitUntilRaw());
@@ -114,7 +114,7 @@ TEST(HiloKeyWaitTest, AKeyTypedBeforeTheWaitEndsItAtOnce) {
   const termios before = terminal.Settings();
   // Typed at once, long before the game reaches its key wait.
   WriteAll(terminal.master(), "k");
-  const pid_t pid = StartOnTerminal(terminal, input.get());
+  const pid_t pid = StartHilo(OnTheTerminal(terminal, input.get()));
 
   EXPECT_PRED_FORMAT2(EndedAs, WaitForExit(pid), testing::ExitedWithCode(0))
       << "was the key typed early lost?";
@@ -125,7 +125,7 @@ TEST(HiloKeyWaitTest, AKeyTypedBeforeTheWaitEndsItAtOnce) {
 TEST(HiloTerminalTest, TheTerminalIsLeftAsItWasAndCtrlCAtAPromptEndsTheGame) {
   PseudoTerminal terminal;
   const termios before = terminal.Settings();
-  const pid_t pid = StartOnTerminal(terminal);
+  const pid_t pid = StartHilo(OnTheTerminal(terminal));
   std::string screen;
   ASSERT_TRUE(AwaitMarker(terminal.master(), pid, screen, kSelectDifficultyPrompt));
   ExpectSameSettings(terminal.Settings(), before);
@@ -168,13 +168,8 @@ termios FullScreenModes(termios settings) {
 // the background, with the answers from answers, as "hilo < answers &" does.
 JobProcesses StartJob(const PseudoTerminal& terminal, Job job, int answers,
                       std::vector<int> ignored_signals = {}) {
-  return StartHiloAsJob({.environment = GameEnvironment("C.UTF-8"),
-                         .input = job == Job::kForeground ? kControllingTerminal : answers,
-                         .output = kControllingTerminal,
-                         .errors = kControllingTerminal,
-                         .terminal = terminal.path(),
-                         .ignored_signals = std::move(ignored_signals)},
-                        job);
+  const int input = job == Job::kForeground ? kControllingTerminal : answers;
+  return StartHiloAsJob(OnTheTerminal(terminal, input, std::move(ignored_signals)), job);
 }
 
 TEST(HiloJobControlTest, EveryEndingSignalPutsTheTerminalBackAndEndsTheGameByThatSignal) {

@@ -3,12 +3,12 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstddef>
 #include <functional>
 #include <string>
-#include <string_view>
 #include <thread>
 
 #include "testing/call_error.h"
@@ -29,9 +29,9 @@ inline bool WaitReadable(int fd, std::chrono::steady_clock::time_point deadline)
   for (;;) {
     const auto left =
         std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) return false;
     pollfd entry = {fd, POLLIN, 0};
-    const int ready = poll(&entry, 1, static_cast<int>(left.count()));
+    // Looked at once even when the deadline has passed.
+    const int ready = poll(&entry, 1, static_cast<int>(std::max(left, {}).count()));
     if (ready >= 0) return ready > 0;
     if (errno != EINTR) FailedCall("poll");
   }
@@ -50,16 +50,6 @@ inline bool ReadMore(int fd, std::string& out, std::chrono::steady_clock::time_p
     out.append(buffer, static_cast<std::size_t>(count));
     return true;
   }
-}
-
-// Reads fd into out until out holds marker at or after position from. False when fd ends first,
-// or when kWaitBound passes.
-inline bool ReadUntil(int fd, std::string& out, std::string_view marker, std::size_t from = 0) {
-  const auto deadline = Deadline();
-  while (out.find(marker, from) == std::string::npos) {
-    if (!ReadMore(fd, out, deadline)) return false;
-  }
-  return true;
 }
 
 // Reads fd to its end, or for kWaitBound at most.

@@ -120,9 +120,11 @@ struct GameOnPipes {
   }
 };
 
-// Starts the game, or command, in environment with its standard streams on new pipes.
+// Starts the game, or command, in environment with its standard streams on new pipes, its address
+// space limited to address_space_kib unless that is 0.
 inline GameOnPipes StartOnPipes(std::vector<std::string> environment,
-                                std::vector<std::string> command = {}) {
+                                std::vector<std::string> command = {},
+                                long address_space_kib = 0) {
   Pipe in = MakePipe();
   Pipe out = MakePipe();
   Pipe err = MakePipe();
@@ -130,6 +132,7 @@ inline GameOnPipes StartOnPipes(std::vector<std::string> environment,
                                .input = in.read.get(),
                                .output = out.write.get(),
                                .errors = err.write.get(),
+                               .address_space_kib = address_space_kib,
                                .command = std::move(command)});
   return {pid, std::move(in.write), std::move(out.read), std::move(err.read)};
 }

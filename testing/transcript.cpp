@@ -34,14 +34,7 @@ std::vector<std::int64_t> Seconds(std::string_view text) {
   return seconds;
 }
 
-}  // namespace
-
-std::string TranscriptCase::Input() const {
-  std::string input;
-  for (const std::string& line : lines) input += line;
-  return input;
-}
-
+// The case in file; throws std::runtime_error naming the file and line when it is malformed.
 TranscriptCase ReadTranscriptCase(const std::filesystem::path& file) {
   const std::optional<std::string> read = ReadFile(file);
   if (!read) Malformed(file, 0, "cannot be read");
@@ -82,19 +75,33 @@ TranscriptCase ReadTranscriptCase(const std::filesystem::path& file) {
   return c;
 }
 
-std::vector<std::filesystem::path> TranscriptFiles(const std::filesystem::path& folder) {
-  std::vector<std::filesystem::path> files;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    if (entry.path().extension() == ".transcript") files.push_back(entry.path());
+// text cut after each of its prompts (every prompt ends in ">", no other text holds one); the last
+// part is what follows the last prompt.
+std::vector<std::string> CutAfterPrompts(std::string_view text) {
+  std::vector<std::string> parts(1);
+  for (const char byte : text) {
+    parts.back() += byte;
+    if (byte == '>') parts.emplace_back();
   }
-  std::sort(files.begin(), files.end());
-  return files;
+  return parts;
+}
+
+}  // namespace
+
+std::string TranscriptCase::Input() const {
+  std::string input;
+  for (const std::string& line : lines) input += line;
+  return input;
 }
 
 std::vector<TranscriptCase> Transcripts() {
-  std::vector<TranscriptCase> cases;
-  for (const auto& file : TranscriptFiles(HILO_TRANSCRIPTS_DIR))
-    cases.push_back(ReadTranscriptCase(file));
+  std::vector<std::filesystem::path> files;
+  for (const auto& entry : std::filesystem::directory_iterator(HILO_TRANSCRIPTS_DIR)) {
+    if (entry.path().extension() == ".transcript") files.push_back(entry.path());
+  }
+  std::sort(files.begin(), files.end());
+  std::vector<TranscriptCase> cases(files.size());
+  std::ranges::transform(files, cases.begin(), ReadTranscriptCase);
   return cases;
 }
 
@@ -126,15 +133,6 @@ std::string WithCrLf(std::string_view text) {
     lines += byte;
   }
   return lines;
-}
-
-std::vector<std::string> CutAfterPrompts(std::string_view text) {
-  std::vector<std::string> parts(1);
-  for (const char byte : text) {
-    parts.back() += byte;
-    if (byte == '>') parts.emplace_back();
-  }
-  return parts;
 }
 
 std::string ThroughPrompt(std::string_view text, std::size_t count) {

@@ -33,12 +33,6 @@ struct TranscriptCase {
   std::string Input() const;
 };
 
-// The case in file; throws std::runtime_error naming the file and line when it is malformed.
-TranscriptCase ReadTranscriptCase(const std::filesystem::path& file);
-
-// Every *.transcript file in folder, by name.
-std::vector<std::filesystem::path> TranscriptFiles(const std::filesystem::path& folder);
-
 // Every case in game/transcripts, by name.
 std::vector<TranscriptCase> Transcripts();
 
@@ -56,10 +50,6 @@ std::string InForm(std::string_view text, OutputForm form);
 
 // text with every line feed as CR LF, as a terminal shows it and as Windows writes it.
 std::string WithCrLf(std::string_view text);
-
-// text cut after each of its prompts (every prompt ends in ">", no other text holds one); the last
-// part is what follows the last prompt.
-std::vector<std::string> CutAfterPrompts(std::string_view text);
 
 // text up to and including its count-th prompt; all of it when it has fewer.
 std::string ThroughPrompt(std::string_view text, std::size_t count);

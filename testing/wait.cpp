@@ -3,12 +3,10 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
+#include <chrono>
 
-#include "testing/call_error.h"
 #include "testing/deadline.h"
 #include "testing/files.h"
 #include "testing/proc.h"
@@ -27,16 +25,10 @@ enum class Awaited { kWhole, kEnd };
 // Appends to screen what fd gives within timeout_ms: the count of bytes, 0 for none, -1 once fd
 // has ended (EIO too: a terminal whose other side is gone).
 ssize_t ReadSome(int fd, std::string& screen, int timeout_ms) {
-  pollfd entry = {fd, POLLIN, 0};
-  const int ready = poll(&entry, 1, timeout_ms);
-  if (ready < 0 && errno != EINTR) FailedCall("poll");
-  if (ready <= 0) return 0;
-  char buffer[4096];
-  const ssize_t count = read(fd, buffer, sizeof buffer);
-  if (count < 0 && errno == EINTR) return 0;
-  if (count < 0 && errno != EIO) FailedCall("read");
-  if (count > 0) screen.append(buffer, static_cast<std::size_t>(count));
-  return count > 0 ? count : -1;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  if (!WaitReadable(fd, deadline)) return 0;
+  const std::size_t had = screen.size();
+  return ReadMore(fd, screen, deadline) ? static_cast<ssize_t>(screen.size() - had) : -1;
 }
 
 // A pseudo-terminal hands typed bytes to its other side later, off the typist's call; a poll of
