@@ -5,7 +5,7 @@
 namespace hilo {
 namespace {
 
-[[maybe_unused]] const bool kRegistered = (RegisterTranscriptTests(InProcess()), true);
+[[maybe_unused]] const bool kRegistered = (RegisterTranscriptTests(), true);
 
 }  // namespace
 }  // namespace hilo

@@ -10,21 +10,10 @@
 #include "testing/reference_words.h"
 #include "testing/same_text.h"
 #include "testing/scripted_clock.h"
+#include "testing/transcript.h"
 
 namespace hilo {
 namespace {
-
-// One transcript on one launcher.
-class PlayedTranscript : public testing::Test {
- public:
-  PlayedTranscript(std::function<void(const TranscriptCase&)> play, TranscriptCase c)
-      : play_(std::move(play)), case_(std::move(c)) {}
-  void TestBody() override { play_(case_); }
-
- private:
-  std::function<void(const TranscriptCase&)> play_;
-  TranscriptCase case_;
-};
 
 void PlayInProcess(const TranscriptCase& c) {
   using Ending = TranscriptCase::Ending;
@@ -56,23 +45,23 @@ void PlayInProcess(const TranscriptCase& c) {
   }
 }
 
+// One transcript, played in-process.
+class PlayedTranscript : public testing::Test {
+ public:
+  explicit PlayedTranscript(TranscriptCase c) : case_(std::move(c)) {}
+  void TestBody() override { PlayInProcess(case_); }
+
+ private:
+  TranscriptCase case_;
+};
+
 }  // namespace
 
-void RegisterTranscriptTests(const Launcher& launcher) {
+void RegisterTranscriptTests() {
   for (const TranscriptCase& c : Transcripts()) {
-    if (launcher.scripts_clock || c.StoppedClock()) RegisterTranscriptTest(launcher, c);
+    testing::RegisterTest("transcripts/in_process", c.name.c_str(), nullptr, nullptr, __FILE__,
+                          __LINE__, [c]() -> testing::Test* { return new PlayedTranscript(c); });
   }
-}
-
-void RegisterTranscriptTest(const Launcher& launcher, const TranscriptCase& c) {
-  testing::RegisterTest(("transcripts/" + launcher.name).c_str(), c.name.c_str(), nullptr, nullptr,
-                        __FILE__, __LINE__, [play = launcher.play, c]() -> testing::Test* {
-                          return new PlayedTranscript(play, c);
-                        });
-}
-
-Launcher InProcess() {
-  return {.name = "in_process", .scripts_clock = true, .play = PlayInProcess};
 }
 
 }  // namespace hilo

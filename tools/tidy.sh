@@ -11,7 +11,7 @@ cmake --preset default >/dev/null
 cmake --preset fuzz >/dev/null
 
 jobs=$(nproc)
-run-clang-tidy -j "$jobs" -quiet -p build/default '/(rules|console|game|app|e2e|testing)/([^/]+/)?[^/]+\.cpp$'
+run-clang-tidy -j "$jobs" -quiet -p build/default '/(rules|console|game|app|testing)/([^/]+/)?[^/]+\.cpp$'
 run-clang-tidy -j "$jobs" -quiet -p build/fuzz '/(rules|console|game|app)/([^/]+/)?[^/]+_fuzz\.cpp$'
 # The benchmark's C tools are only built by the bench preset.
 cmake --preset bench >/dev/null
@@ -38,7 +38,7 @@ if command -v "$mingw" >/dev/null; then
   sed 's/ -fexec-charset=[^ "]*//g' build/windows/compile_commands.json \
     >"$windows_database/compile_commands.json"
   run-clang-tidy -j "$jobs" -quiet -p "$windows_database" "${windows_headers[@]}" \
-    '/(rules|console|game|app|e2e)/([^/]+/)?[^/]+\.cpp$'
+    '/(rules|console|game|app)/([^/]+/)?[^/]+\.cpp$'
 else
   echo "clang-tidy: $mingw not installed, the Windows sources are left out"
 fi

@@ -1,0 +1,284 @@
+"""What the end-to-end tests share: the built game's environment, its start on pipes or on a
+terminal, and the waits for what it writes, each ending as soon as its answer is known."""
+
+import dataclasses
+import os
+import platform
+import select
+import signal
+import subprocess
+import time
+
+import pexpect
+import pexpect.fdpexpect
+import pytest
+
+import transcripts
+
+# Only a game that truly hangs, or Wine starting on a loaded machine, comes near it.
+BOUND = 120
+BUILT_GAME = os.environ.get("HILO_BUILT_GAME", "")
+FAKETIME_LIBRARY = os.environ.get("HILO_FAKETIME_LIBRARY", "")
+# What this build cannot play has no tests; say why instead of failing at the first start.
+if not BUILT_GAME or not FAKETIME_LIBRARY:
+    pytest.exit("HILO_BUILT_GAME and HILO_FAKETIME_LIBRARY are unset: run these tests through the "
+                "build's e2e/pytest or ctest", returncode=2)
+
+# The caller's settings that must not reach the game: its locale and any clock faking.
+CALLERS = ("LC_", "LANG=", "LANGUAGE", "LOCPATH", "FAKETIME", "LD_PRELOAD", "TZ", "DONT_FAKE")
+
+
+def stopped_clock(second):
+    """The entries that stop the game's clock at a second whose last two digits are second's."""
+    # 2026-01-01 00:00:00 UTC is a multiple of 100 seconds since 1970, and a time without "@"
+    # stands still. Where libfaketime knows FAKETIME_DISABLE_SHM, it leaves nothing in /dev/shm.
+    second %= 100
+    return {"FAKETIME": f"2026-01-01 00:{second // 60:02}:{second % 60:02}",
+            "FAKETIME_DISABLE_SHM": "1", "LD_PRELOAD": FAKETIME_LIBRARY}
+
+
+def environment(locale="C.UTF-8", second=1, **extra):
+    """This process's environment for a game: its locale, UTC, the clock stopped at second (None
+    for the real clock; second 1 draws a 10 at once) and extra entries, each in place of any of
+    its name."""
+    settings = {name: value for name, value in os.environ.items()
+                if not (name + "=").startswith(CALLERS)}
+    settings.update(LC_ALL=locale, TZ="UTC")
+    if second is not None:
+        settings.update(stopped_clock(second))
+    settings.update(extra)
+    return settings
+
+
+def game_command():
+    """The game the pipes play: HILO_GAME (an installed game, say) when set, else the built one,
+    behind the words of HILO_EMULATOR when set (qemu-user for a cross-built game)."""
+    game = os.environ.get("HILO_GAME") or BUILT_GAME
+    return os.environ.get("HILO_EMULATOR", "").split() + [game]
+
+
+def proc_state(pid):
+    """The process's state letter in /proc (S sleeping, T stopped, Z ended), None once gone."""
+    try:
+        with open(f"/proc/{pid}/stat", "rb") as stat:
+            return stat.read().rsplit(b")", 1)[1].split()[0].decode()
+    except (OSError, IndexError):
+        return None
+
+
+# The system calls in which a process sleeps while it waits for input: read, readv, poll, select,
+# pselect6 and ppoll.
+WAITS_FOR_INPUT = {"x86_64": {0, 19, 7, 23, 270, 271}, "aarch64": {63, 65, 72, 73}}
+
+
+def waits_for_input(pid):
+    """True when the kernel shows the process asleep, interruptibly, waiting for input; False while
+    it runs, and where the kernel does not say (then only the bound ends a wait)."""
+    try:
+        with open(f"/proc/{pid}/syscall", "rb") as syscall:
+            call = int(syscall.read().split()[0])
+    except (OSError, ValueError, IndexError):
+        return False
+    return call in WAITS_FOR_INPUT.get(platform.machine(), ()) and proc_state(pid) == "S"
+
+
+def differ(received, expected):
+    """Where received and expected part, and what each holds from just before there."""
+    at = next((i for i, (a, b) in enumerate(zip(received, expected)) if a != b),
+              min(len(received), len(expected)))
+
+    def boundary(text, i):  # not inside a UTF-8 character
+        while 0 < i < len(text) and 0x80 <= text[i] < 0xC0:
+            i -= 1
+        return i
+    start = boundary(received, max(0, at - 40))
+
+    def shown(text):
+        return repr(text[start:boundary(text, start + 120)].decode(errors="backslashreplace"))
+    return (f"they part at byte {at} of {len(received)} (expected {len(expected)})\n"
+            f"  received: {shown(received)}\n  expected: {shown(expected)}")
+
+
+class Screen:
+    """What a game writes to one descriptor, read as it comes. Its waits end once what arrived
+    departs from what is expected, the output ends, or the kernel shows the game stopped, ended or
+    waiting for input without the text."""
+
+    def __init__(self, fd, pid, probe=None):
+        self.reader = pexpect.fdpexpect.fdspawn(fd, use_poll=True)
+        self.pid = pid
+        self.probe = probe  # the terminal's own side, if the game writes to a terminal
+        self.seen = b""
+        self.mark = 0  # where the text a wait expects begins
+        self.ended = False
+
+    def read(self, timeout):
+        """Appends what arrives within timeout seconds; False for nothing."""
+        try:
+            self.seen += self.reader.read_nonblocking(1 << 20, timeout)
+            return True
+        except pexpect.TIMEOUT:
+            return False
+        except pexpect.EOF:
+            self.ended = True
+            return False
+
+    def silent(self, pid):
+        """Why the game will write no more, as the kernel says; None while it may."""
+        if self.probe is not None:
+            # A terminal hands typed bytes over off the typist's call; polling its side has them
+            # handed over now, so that a line typed but not yet delivered is no wait for input.
+            poller = select.poll()
+            poller.register(self.probe, select.POLLIN)
+            poller.poll(0)
+        return quiet(pid)
+
+    def expect(self, expected, whole=True, pid=None):
+        """Waits until what arrived since the mark is expected (whole) or holds it (not whole);
+        the kernel is asked of pid, the game's unless given."""
+        def arrived():
+            seen = self.seen[self.mark:]
+            return seen.startswith(expected) if whole else expected in seen
+        deadline = time.monotonic() + BOUND
+        why = None
+        while not arrived() and why is None:
+            if whole and not expected.startswith(self.seen[self.mark:]):
+                why = "what the game wrote departs from what is expected"
+            elif not self.read(0.005):
+                why = "the game's output ended" if self.ended else self.silent(pid or self.pid)
+                if why is None and time.monotonic() > deadline:
+                    why = f"the game wrote nothing more for {BOUND} s"
+                # What it wrote before it went quiet is all there, to be judged first.
+                while why and self.read(0):
+                    why = None if arrived() else why
+        if why and whole:
+            pytest.fail(f"{why}\n{differ(self.seen[self.mark:], expected)}", pytrace=False)
+        if why:
+            pytest.fail(f"{why}\n  expected at the end: {expected!r}\n"
+                        f"  received, its end:   {self.seen[-160:]!r}", pytrace=False)
+
+    def settle(self, pid):
+        """Reads on until pid waits for input, and marks the end for the next wait."""
+        wait_until(lambda: not self.read(0.005) and self.silent(pid) == "the game waits for input",
+                   lambda: self.silent(pid) not in (None, "the game waits for input") and
+                   self.silent(pid))
+        while self.read(0):
+            pass
+        self.mark = len(self.seen)
+
+    def rest(self):
+        """Everything from now to the end of the output."""
+        start = len(self.seen)
+        deadline = time.monotonic() + BOUND
+        while not self.ended and time.monotonic() < deadline:
+            self.read(1)
+        return self.seen[start:]
+
+
+def quiet(pid):
+    """Why the process will write no more of itself, as the kernel says; None while it may."""
+    state = proc_state(pid)
+    if state in (None, "Z", "X"):
+        return "the game ended"
+    if state == "T":
+        return "the game is stopped"
+    return "the game waits for input" if waits_for_input(pid) else None
+
+
+def wait_until(done, why_not=lambda: None):
+    """Looks at done() until it holds; fails once why_not() gives a reason it never will, or at the
+    bound. The pause between looks is the poll's; the wait ends on the state it looks for."""
+    deadline = time.monotonic() + BOUND
+    while not done():
+        why = why_not() or (time.monotonic() > deadline and f"nothing changed for {BOUND} s")
+        if why and not done():
+            pytest.fail(why, pytrace=False)
+        time.sleep(0.001)
+
+
+def ending(process):
+    """How a process (a Popen or a pexpect spawn) that has been waited for ended."""
+    code = process.returncode if isinstance(process, subprocess.Popen) else \
+        os.waitstatus_to_exitcode(process.status)
+    return f"exit {code}" if code >= 0 else f"killed by {signal.Signals(-code).name}"
+
+
+def finish(process):
+    """Waits for process to end, up to the bound, and says how it ended; one that has not is killed
+    and the test fails."""
+    try:
+        pidfd = os.pidfd_open(process.pid)
+    except ProcessLookupError:  # already waited for
+        return ending(process)
+    with os.fdopen(pidfd) as handle:
+        ended = select.select([handle], [], [], BOUND)[0]
+    if not ended:
+        os.kill(process.pid, signal.SIGKILL)
+    process.wait()
+    if not ended:
+        pytest.fail(f"the game had not ended after {BOUND} s", pytrace=False)
+    return ending(process)
+
+
+@dataclasses.dataclass
+class Finished:
+    """How a game run on given input ended."""
+    output: bytes
+    errors: bytes
+    ending: str
+
+
+def on_pipes(env, command=None, **options):
+    """Starts the game, or command, with its standard streams on pipes, in a session of its own:
+    with no terminal, so that its key wait returns at once."""
+    return subprocess.Popen(command or game_command(), env=env, stdin=subprocess.PIPE,
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                            start_new_session=True, **options)
+
+
+def run_on_pipes(typed, env, command=None, **options):
+    """Runs the game, or command, on typed given whole through a pipe, to its end."""
+    game = on_pipes(env, command, **options)
+    try:
+        output, errors = game.communicate(typed, timeout=BOUND)
+    except subprocess.TimeoutExpired:
+        game.kill()
+        game.communicate()
+        pytest.fail(f"the game had not ended after {BOUND} s", pytrace=False)
+    return Finished(output, errors, ending(game))
+
+
+class Pipes:
+    """The game through pipes, its texts as they are: UTF-8 with LF line ends."""
+    name = "pipes"
+
+    def run(self, typed, env):
+        return run_on_pipes(typed, env)
+
+    def form(self, text):
+        return text
+
+    def play(self, game):
+        """Plays a transcript, each line typed once its prompt has arrived: byte for byte, nothing
+        on standard error, status 0."""
+        process = on_pipes(environment(second=game.seconds[0]))
+        screen = Screen(process.stdout.fileno(), process.pid)
+        plan, last = transcripts.typing_plan(game, lambda line: b"")
+        for before, line in plan:
+            screen.expect(before)
+            os.write(process.stdin.fileno(), line + b"\n")
+        screen.expect(last)
+        process.stdin.close()
+        screen.rest()
+        assert screen.seen == game.output, differ(screen.seen, game.output)
+        assert process.stderr.read() == b""
+        assert finish(process) == "exit 0"
+
+
+def make_locale(folder, source, charset, name):
+    """Makes a locale from the system's sources into folder, as localedef does: False when the
+    sources or localedef are missing. Its status may report warnings on a locale it made, so the
+    locale itself is looked at."""
+    subprocess.run(["localedef", "-c", "-f", charset, "-i", source, str(folder / name)],
+                   env=environment(second=None), capture_output=True, check=False)
+    return (folder / name / "LC_CTYPE").exists()

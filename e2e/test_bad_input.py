@@ -1,0 +1,111 @@
+"""The built game fed more than anyone types: every word one re-ask, memory that stays that of a
+short word, and an end with one line and status 1 where the memory runs out."""
+
+import os
+import resource
+import subprocess
+import threading
+
+import pytest
+
+import hilo_helper
+
+from transcripts import INTRODUCTION, PRESS_KEY, QUIT, QUIT_AGAIN, SELECT_AGAIN
+
+GAME = [hilo_helper.BUILT_GAME]
+# Under AddressSanitizer, whose allocator reports running out of memory itself.
+SANITIZED = pytest.mark.skipif(b"__asan_init" in open(hilo_helper.BUILT_GAME, "rb").read(),
+                               reason="the sanitizer's allocator reports running out of memory")
+
+
+def test_a_million_words_on_one_line_are_a_million_reasks_and_the_next_word_still_counts():
+    # The game answers every word while the line is still coming.
+    words = 1_000_000
+    finished = hilo_helper.run_on_pipes(b"finish\n" + b"Y " * words + b"y\n",
+                                        hilo_helper.environment(), GAME)
+    expected = INTRODUCTION + QUIT + QUIT_AGAIN * words + PRESS_KEY
+    assert finished.output == expected, hilo_helper.differ(finished.output, expected)
+    assert finished.ending == "exit 0"
+
+
+def peak_after_one_word(length):
+    """The game's peak memory in KiB once it has answered a word of length bytes, streamed in
+    slices so that the test never holds it whole; then it must still take "finish" and "y"."""
+    game = hilo_helper.on_pipes(hilo_helper.environment(), GAME)
+    screen = hilo_helper.Screen(game.stdout.fileno(), game.pid)
+    typed = os.fdopen(os.dup(game.stdin.fileno()), "wb", buffering=0)
+    for start in range(0, length, 1 << 20):
+        typed.write(b"x" * min(1 << 20, length - start))
+    typed.write(b"\n")
+    screen.expect(INTRODUCTION + SELECT_AGAIN)
+    # The game now waits for its next word: its peak, the most it has held at once, can be read.
+    peak = status_kib(game.pid, "VmHWM")
+    typed.write(b"finish\ny\n")
+    typed.close()
+    game.stdin.close()
+    screen.rest()
+    assert screen.seen == INTRODUCTION + SELECT_AGAIN + QUIT + PRESS_KEY
+    assert hilo_helper.finish(game) == "exit 0"
+    return peak
+
+
+def status_kib(pid, field):
+    """A figure in KiB from /proc/<pid>/status, such as VmHWM, the most memory held at once."""
+    with open(f"/proc/{pid}/status") as status:
+        return next(int(line.split()[1]) for line in status if line.startswith(field + ":"))
+
+
+def test_a_hundred_megabyte_word_is_one_reask_and_takes_no_more_memory_than_a_short_one():
+    short, long = peak_after_one_word(1), peak_after_one_word(100 << 20)
+    # The word streams through a fixed block: a few pages of slack, never a share of its size.
+    assert long <= 1.1 * short, f"{long} KiB against {short} KiB for a one-letter word"
+
+
+@SANITIZED
+def test_out_of_memory_the_game_hands_on_its_output_says_so_once_and_exits_with_status_1():
+    game = hilo_helper.on_pipes(hilo_helper.environment(), GAME)
+    screen = hilo_helper.Screen(game.stdout.fileno(), game.pid)
+    screen.expect(INTRODUCTION)
+    # As a small ulimit -v would: the game, waiting for a word, gets little more address space than
+    # it has, far less than the re-asks to a flood of wrong words gather before they are handed on.
+    limit = (status_kib(game.pid, "VmSize") + 64) * 1024
+    resource.prlimit(game.pid, resource.RLIMIT_AS, (limit, limit))
+
+    def flood():
+        # Two hundred thousand wrong words; the writes end once the game has gone.
+        try:
+            for _ in range(6):
+                os.write(game.stdin.fileno(), b"x\n" * (1 << 15))
+        except BrokenPipeError:
+            pass
+        game.stdin.close()
+    writer = threading.Thread(target=flood)
+    writer.start()
+    reasks = screen.rest()
+    writer.join()
+    assert hilo_helper.finish(game) == "exit 1"
+    assert game.stderr.read() == b"hilo: out of memory\n"
+    # What the game held is handed on whole: re-asks, and no part of one.
+    assert len(reasks) > len(SELECT_AGAIN) and len(reasks) % len(SELECT_AGAIN) == 0
+    assert reasks.endswith(SELECT_AGAIN)
+
+
+@SANITIZED
+def test_a_game_out_of_memory_as_it_starts_says_so_too():
+    # Even where the C++ runtime has too little memory to throw. Where that lies moves with the
+    # toolchain, so address-space limits are scanned from one the loader refuses (status 127) up
+    # to one the game plays with.
+    outcomes = {}
+    for kib in range(1024, 8192, 16):
+        game = subprocess.run(["prlimit", f"--as={kib << 10}"] + GAME, capture_output=True,
+                              env=hilo_helper.environment(second=None), stdin=subprocess.DEVNULL,
+                              timeout=hilo_helper.BOUND)
+        if game.returncode == 127 and outcomes.keys() <= {127}:
+            outcomes[127] = kib
+            continue
+        assert (game.returncode, game.stderr) in [(0, b""), (1, b"hilo: out of memory\n")], \
+            f"{kib} KiB: {game}"
+        outcomes.setdefault(game.returncode, kib)
+        if game.returncode == 0:
+            break
+    assert outcomes.keys() == {127, 1, 0}, outcomes

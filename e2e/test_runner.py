@@ -1,0 +1,79 @@
+"""What every runner plays (--runner: the game through pipes, or hilo.exe under Wine on files):
+the hand-written games whose clock stands still, the end of the input at any prompt, the card of
+each stopped second, and input nobody should type."""
+
+import pytest
+
+import hilo_helper
+import transcripts
+
+from transcripts import BACK_TO_CHOICE, INTRODUCTION, PRESS_KEY, QUIT, QUIT_AGAIN, SELECT_AGAIN
+
+GAMES = transcripts.stopped()
+# Under the clock stopped at its usual second, as in this game, every card is a 10.
+DIALOGUES = transcripts.named("dialogues_during_play").output
+
+
+@pytest.mark.parametrize("game", GAMES, ids=[game.name for game in GAMES])
+def test_transcript(runner, game):
+    runner.play(game)
+
+
+@pytest.mark.parametrize("typed, prompts", [(b"", 1), (b"  \n\n", 1), (b"hard", 2)])
+def test_end_of_input_at_any_prompt_ends_the_game_with_nothing_more_written(
+        runner, typed, prompts):
+    finished = runner.run(typed, hilo_helper.environment())
+    expected = runner.form(transcripts.through_prompt(DIALOGUES, prompts))
+    assert finished.output == expected, hilo_helper.differ(finished.output, expected)
+    assert finished.ending == "exit 0"
+
+
+@pytest.mark.parametrize("moment, card", [
+    # 2026-01-01 00:00:00 is second 1767225600, a multiple of 100.
+    ("2026-01-01 00:00:01", "10"), ("2026-01-01 00:00:02", "Q"), ("2026-01-01 00:00:03", "7"),
+    ("2026-01-01 00:00:07", "A"), ("2026-01-01 00:00:25", "2"), ("2026-01-01 00:01:39", "3"),
+    # Past 2262-04-11 23:47:16 UTC the seconds since 1970 no longer fit in nanoseconds of 64 bits,
+    # nor past 2038 in a 32-bit time_t. libfaketime takes only a Linux game there.
+    ("2262-04-11 23:48:21", "10"),  # 9223372101 seconds
+    ("2262-04-11 23:48:22", "Q"),  # 9223372102
+    ("3000-01-01 00:00:07", "A"),  # 32503680007
+    ("3000-01-01 00:00:25", "2"),  # 32503680025
+])
+def test_the_card_is_that_of_the_second_the_clock_is_stopped_at(runner, moment, card):
+    if runner.name != "pipes" and not moment.startswith("2026"):
+        pytest.skip("libfaketime takes only a Linux game past 2038")
+    finished = runner.run(b"hard\n", hilo_helper.environment(FAKETIME=moment))
+    assert finished.output.endswith(runner.form(f"\nNumber is {card}, H or L? >".encode()))
+    assert finished.ending == "exit 0"
+
+
+@pytest.mark.parametrize("typed, texts", [
+    # NUL bytes are part of a word, so no NUL-spoiled word is a keyword.
+    (b"\0\nhard\0\n\0hard\nha\0rd\nfinish\0\nfinish\ny\n", [SELECT_AGAIN] * 5 + [QUIT, PRESS_KEY]),
+    # Invalid UTF-8 and Shift_JIS bytes are one re-ask each: a lone byte, a lead byte without its
+    # trail, "予" in Shift_JIS (its trail is a backslash), a cut UTF-8 character, an overlong
+    # slash, a surrogate, and a y with a stray byte.
+    (b"finish\n\xff\xfe \x81 \x97\x5c \xe3\x81 \xc0\xaf \xed\xa0\x80 y\x80 n\nfinish\ny\n",
+     [QUIT] + [QUIT_AGAIN] * 7 + [BACK_TO_CHOICE, QUIT, PRESS_KEY]),
+    # Ctrl+Z in the middle of a line ends the input right there; in a word, its first part stays.
+    (b"finish\nn\x1a y\n", [QUIT, BACK_TO_CHOICE]),
+    (b"finish\nfin\x1aish\ny\n", [QUIT, QUIT_AGAIN]),
+    # CR LF line ends read as LF; lines ended by CR alone run together, since CRs are dropped,
+    # and so does a word a CR cuts.
+    (b"\r\n\r\nfinish\r\n\r\ny\r\n", [QUIT, PRESS_KEY]),
+    (b"finish\ry\r", [SELECT_AGAIN]),
+    (b"fin\rish\ny\n", [QUIT, PRESS_KEY]),
+    (b"", []),
+    # A keyword heading a long word is no keyword.
+    (b"finish" + b"x" * 200 + b"\nfinish\ny\n", [SELECT_AGAIN, QUIT, PRESS_KEY]),
+    # はい　いいえ in Shift_JIS: an ideographic space parts no words.
+    ("はい　いいえ\nfinish\ny\n".encode("cp932"), [SELECT_AGAIN, QUIT, PRESS_KEY]),
+    # A word after more blanks than one read takes.
+    (b" " * 65534 + b"finish\ny\n", [QUIT, PRESS_KEY]),
+], ids=["nul", "invalid", "ctrl_z_line", "ctrl_z_word", "crlf", "cr", "cr_in_word", "none",
+        "keyword_heading_a_word", "ideographic_space", "many_blanks"])
+def test_strange_bytes_are_words_like_any_other_and_the_game_goes_on(runner, typed, texts):
+    finished = runner.run(typed, hilo_helper.environment())
+    expected = runner.form(INTRODUCTION + b"".join(texts))
+    assert finished.output == expected, hilo_helper.differ(finished.output, expected)
+    assert finished.ending == "exit 0"

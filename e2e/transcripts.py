@@ -1,0 +1,110 @@
+"""The hand-written games of game/transcripts, as the end-to-end tests play them."""
+
+import dataclasses
+import os
+import pathlib
+
+FOLDER = pathlib.Path(os.environ.get("HILO_TRANSCRIPTS_DIR",
+                                     pathlib.Path(__file__).parent.parent / "game/transcripts"))
+
+
+@dataclasses.dataclass
+class Transcript:
+    """One game: the clock's seconds, how it ends (key, game or input), the typed lines, each with
+    its line feed, and the exact output, UTF-8 with LF line ends."""
+    name: str
+    seconds: list
+    ends: str
+    lines: list
+    output: bytes
+
+    def input(self):
+        return b"".join(self.lines)
+
+
+def read(path):
+    """The transcript in the file at path; its name and line where it is malformed."""
+    lines = path.read_bytes().split(b"\n")
+    number = 0
+
+    def take(what, ok):
+        nonlocal number
+        number += 1
+        if number > len(lines) or not ok(lines[number - 1]):
+            raise ValueError(f"{path}:{number}: expected {what}")
+        return lines[number - 1]
+
+    take("a comment", lambda line: line.startswith(b"#"))
+    while lines[number].startswith(b"#"):
+        number += 1
+    seconds = take('"clock:" and its seconds', lambda line: line.startswith(b"clock: "))
+    ends = take('"ends: key", "ends: game" or "ends: input"',
+                lambda line: line in (b"ends: key", b"ends: game", b"ends: input"))
+    take('"input:"', lambda line: line == b"input:")
+    typed = []
+    while (line := take('"output:"', lambda line: True)) != b"output:":
+        typed.append(line + b"\n")
+    if len(lines) == number or lines[-1] != b"":
+        raise ValueError(f"{path}: the output must end with one extra line feed")
+    return Transcript(path.stem, [int(s) for s in seconds.split()[1:]], ends[6:].decode(), typed,
+                      b"\n".join(lines[number:-1]))
+
+
+def stopped():
+    """Every transcript whose clock stands still, the only kind a game run apart can play."""
+    games = [read(path) for path in sorted(FOLDER.glob("*.transcript"))]
+    return [game for game in games if len(game.seconds) == 1]
+
+
+def after_prompts(text):
+    """text cut after each of its prompts (each ends in ">", which no other text holds); the last
+    part is what follows the last prompt."""
+    parts = text.split(b">")
+    return [part + b">" for part in parts[:-1]] + [parts[-1]]
+
+
+def through_prompt(text, count):
+    """text up to and including its count-th prompt; all of it when it has fewer."""
+    return b"".join(after_prompts(text)[:count])
+
+
+def typing_plan(game, echo):
+    """The lines to type at a terminal that shows each one as echo(line) gives it, each with the
+    screen that shows before it is typed, and the screen at the end. Each word read answers one
+    prompt; a line nobody would read is left untyped, since at a terminal it would end the key
+    wait."""
+    parts = after_prompts(game.output)
+    # The last prompt of a key wait, or of a game whose input runs out, is never answered.
+    answered = len(parts) - 1 - (game.ends != "game")
+    plan, screen, words, shown = [], parts[0], 0, 1
+    for line in (line[:-1] for line in game.lines):
+        if words >= answered:
+            break
+        plan.append((screen, line))
+        words += len(line.split())
+        screen += echo(line)
+        while shown <= min(words, answered):
+            screen += parts[shown]
+            shown += 1
+    assert words >= answered, f"{game.name}: fewer words than prompts"
+    return plan, screen
+
+
+def cp932(text):
+    """text as the Windows game writes it to a file: code page 932 with CR LF line ends."""
+    return text.decode().encode("cp932").replace(b"\n", b"\r\n")
+
+
+def named(name):
+    return read(FOLDER / f"{name}.transcript")
+
+
+# The texts the tables meet, as the player sees them: the introduction up to the first prompt,
+# as a game has it, and the re-asks and questions that follow.
+INTRODUCTION = through_prompt(named("quit_at_the_choice").output, 1)
+SELECT_AGAIN = b'\n\n"hard", "nomal", "easy" or "beginner"\n\nSelect dificulty>'
+QUIT = b"\n\nWill you quit the game?>"
+QUIT_AGAIN = b"\n\nWill you quit the game? Y or N>"
+PRESS_KEY = b"\n\n\nPress key to finish.\n\n>"
+BACK_TO_CHOICE = ('\n\n\n難易度を "Hard", "Nomal", "Easy", "Beginner"\nの中から選択してください'
+                  '\n\n\nSelect difficulty>').encode()
