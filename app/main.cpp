@@ -1,8 +1,10 @@
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <new>
 
+#include "app/command_line.h"
 #include "app/system_clock.h"
 #include "console/console.h"
 #include "console/console_port.h"
@@ -26,8 +28,15 @@ constexpr const char* kOutOfMemory = "hilo: out of memory\n";
 
 }  // namespace
 
-// The game takes no options: the command line is not looked at.
-int main() {
+int main(int argc, char* argv[]) {
+  // --help and --version answer without playing; any other argument is ignored.
+  if (const auto answer = hilo::AnswerToCommandLine({argv + 1, argv + argc})) {
+    const bool written = std::fwrite(answer->data(), 1, answer->size(), stdout) == answer->size();
+    return written && std::fflush(stdout) == 0 ? 0 : 1;
+  }
+  // The player's character set, as the environment sets it, by which the output is encoded where
+  // the platform converts it. It changes the whole process, so it is set here, once, at start-up.
+  std::setlocale(LC_CTYPE, "");
   std::set_terminate(EndWithoutMemory);
   try {
     const auto port = hilo::MakeStandardPort();

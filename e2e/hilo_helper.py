@@ -252,8 +252,8 @@ class Pipes:
     """The game through pipes, its texts as they are: UTF-8 with LF line ends."""
     name = "pipes"
 
-    def run(self, typed, env):
-        return run_on_pipes(typed, env)
+    def run(self, typed, env, arguments=()):
+        return run_on_pipes(typed, env, game_command() + list(arguments))
 
     def form(self, text):
         return text

@@ -77,3 +77,30 @@ def test_strange_bytes_are_words_like_any_other_and_the_game_goes_on(runner, typ
     expected = runner.form(INTRODUCTION + b"".join(texts))
     assert finished.output == expected, hilo_helper.differ(finished.output, expected)
     assert finished.ending == "exit 0"
+
+
+USAGE = b"""Usage: hilo [--help | --version]
+A card game for one player: a card from 2 to A is shown, and you guess whether
+the next card is higher or lower. Type a word at each prompt, then Enter:
+  hard, nomal, easy, beginner  choose the difficulty (spelt so)
+  h, l                         the next card is higher, or lower
+  y, n                         yes or no to a question
+  finish                       quit the game
+  change                       go back to the choice of difficulty
+The introduction is in Japanese; the rules, in English, are in man 6 hilo.
+"""
+
+
+@pytest.mark.parametrize("arguments, expected", [
+    (["--help"], USAGE), (["--version"], b"hilo 1.0.0\n"),
+    # The first of the two wins, wherever it stands; any other argument is ignored.
+    (["x", "--version", "--help"], b"hilo 1.0.0\n"), (["-h", "--help", "--version"], USAGE),
+    (["-h"], INTRODUCTION), (["--help=x", "-v", "--"], INTRODUCTION),
+])
+def test_help_and_version_answer_without_playing_and_other_arguments_are_ignored(
+        runner, arguments, expected):
+    finished = runner.run(b"", hilo_helper.environment(), arguments)
+    assert finished.output == runner.form(expected), \
+        hilo_helper.differ(finished.output, runner.form(expected))
+    assert finished.errors == b""
+    assert finished.ending == "exit 0"

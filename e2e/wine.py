@@ -84,12 +84,13 @@ class Files:
     def __init__(self, folder):
         self.folder = folder
 
-    def run(self, typed, env):
+    def run(self, typed, env, arguments=()):
         (self.folder / "input").write_bytes(typed)
         with open(self.folder / "input", "rb") as given, \
                 open(self.folder / "output", "wb") as output, \
                 open(self.folder / "errors", "wb") as errors:
-            game = subprocess.Popen([WINE, EXE], env=settings(env), stdin=given, stdout=output,
+            game = subprocess.Popen([WINE, EXE, *arguments], env=settings(env), stdin=given,
+                                    stdout=output,
                                     stderr=errors, start_new_session=True)
             ending = hilo_helper.finish(game)
         return hilo_helper.Finished((self.folder / "output").read_bytes(),

@@ -1,7 +1,6 @@
 #include <langinfo.h>
 #include <unistd.h>
 
-#include <clocale>
 #include <memory>
 #include <string>
 
@@ -13,9 +12,9 @@
 namespace hilo {
 namespace {
 
-// The character set of the player's locale, as the environment (LC_ALL, LC_CTYPE, LANG) sets it.
+// The character set of the process's locale, which main sets from the environment (LC_ALL,
+// LC_CTYPE, LANG) at start-up.
 std::string LocaleCodeset() {
-  std::setlocale(LC_CTYPE, "");
   const char* codeset = nl_langinfo(CODESET);
   return codeset != nullptr ? codeset : "";
 }
