@@ -5,6 +5,8 @@
 
 #include <cerrno>
 
+#include "console/write_all.h"
+
 namespace hilo {
 namespace {
 
@@ -29,17 +31,18 @@ ssize_t ReadSome(int fd, std::span<char> buffer) {
   }
 }
 
-void WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
+std::size_t WriteSome(int fd, std::span<const char> bytes) {
+  for (;;) {
     const ssize_t count = write(fd, bytes.data(), bytes.size());
-    if (count > 0) {
-      bytes.remove_prefix(static_cast<std::size_t>(count));
-      continue;
-    }
+    if (count > 0) return static_cast<std::size_t>(count);
     if (count < 0 && errno == EINTR) continue;
     if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && WaitFor(fd, POLLOUT)) continue;
-    return;
+    return 0;
   }
+}
+
+bool WriteAllTo(int fd, std::string_view bytes) {
+  return WriteAll(std::span(bytes), [fd](std::span<const char> rest) { return WriteSome(fd, rest); });
 }
 
 }  // namespace hilo

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <cstddef>
 #include <span>
 #include <string_view>
 
@@ -11,8 +12,11 @@ namespace hilo {
 // left non-blocking. Returns the byte count, 0 at end of input, -1 on an error.
 ssize_t ReadSome(int fd, std::span<char> buffer);
 
-// Writes all of bytes to fd, across partial writes, signals and a non-blocking fd; gives up
-// silently on an error, since nobody could be told of it.
-void WriteAll(int fd, std::string_view bytes);
+// One write of bytes to fd, for WriteAll: retried after a signal and waited for when fd was left
+// non-blocking. Returns how many bytes it took, 0 on an error.
+std::size_t WriteSome(int fd, std::span<const char> bytes);
+
+// Writes all of bytes to fd with WriteAll; false when a write failed.
+bool WriteAllTo(int fd, std::string_view bytes);
 
 }  // namespace hilo

@@ -8,7 +8,7 @@
 #include <chrono>
 
 #include "console/posix/fd_io.h"
-#include "console/posix/key_wait.h"
+#include "console/posix/key_bytes.h"
 #include "console/posix/raw_mode.h"
 
 namespace hilo {

@@ -7,7 +7,7 @@
 #include "console/console_port.h"
 #include "console/posix/fd_io.h"
 #include "console/posix/keyboard.h"
-#include "console/posix/output.h"
+#include "console/posix/encoding.h"
 
 namespace hilo {
 namespace {
@@ -28,7 +28,7 @@ class PosixConsolePort final : public ConsolePort {
   // On a terminal, ends the game's last line, so the shell's prompt starts on a line of its own.
   // Output to a file or a pipe is left exactly as the game wrote it.
   ~PosixConsolePort() override {
-    if (writes_to_terminal_ && last_byte_ != '\n') WriteAll(STDOUT_FILENO, "\n");
+    if (writes_to_terminal_ && last_byte_ != '\n') WriteAllTo(STDOUT_FILENO, "\n");
   }
   PosixConsolePort(const PosixConsolePort&) = delete;
   PosixConsolePort& operator=(const PosixConsolePort&) = delete;
@@ -41,7 +41,7 @@ class PosixConsolePort final : public ConsolePort {
 
   void Write(std::string_view texts) override {
     if (!texts.empty()) last_byte_ = texts.back();
-    encoder_.Encode(texts, [](std::string_view bytes) { WriteAll(STDOUT_FILENO, bytes); });
+    encoder_.Encode(texts, [](std::string_view bytes) { WriteAllTo(STDOUT_FILENO, bytes); });
   }
 
   bool WritesToTerminal() const override { return writes_to_terminal_; }

@@ -62,6 +62,7 @@ struct RawModeState {
   bool taken_over[NSIG]{};
 };
 RawModeState g_raw_mode;
+bool g_raw_mode_owned = false;  // a RawMode lives, and the state is its own
 
 // While it lives, every signal raw mode handles is held off.
 class SignalsHeld {
@@ -170,7 +171,9 @@ void TakeOver(int signal, void (*handler)(int)) {
 
 }  // namespace
 
-RawMode::RawMode(int fd) {
+RawMode::RawMode(int fd) : owns_(!g_raw_mode_owned) {
+  if (!owns_) return;
+  g_raw_mode_owned = true;
   g_raw_mode = RawModeState{};
   g_raw_mode.terminal = fd;
   sigset_t& handled = g_raw_mode.handled;
@@ -188,6 +191,7 @@ RawMode::RawMode(int fd) {
 }
 
 RawMode::~RawMode() {
+  if (!owns_) return;
   const SignalsHeld held;
   g_raw_mode.wanted = false;
   PutBack();
@@ -195,11 +199,11 @@ RawMode::~RawMode() {
   for (int signal = 1; signal < NSIG; ++signal) {
     if (g_raw_mode.taken_over[signal]) sigaction(signal, &g_raw_mode.previous[signal], nullptr);
   }
+  g_raw_mode_owned = false;
 }
 
-// Raw mode is one per process, kept where its signal handlers reach it.
-// NOLINTNEXTLINE(readability-convert-member-functions-to-static)
 bool RawMode::ReadUntil(cc_t min_bytes) {
+  if (!owns_) return false;
   RawModeState& state = g_raw_mode;
   if (state.wanted && state.min_bytes == min_bytes) return true;
   const SignalsHeld held;

@@ -6,8 +6,9 @@
 #include <string>
 
 #include "console/console_port.h"
-#include "console/windows/key_wait.h"
-#include "console/windows/output.h"
+#include "console/windows/keyboard.h"
+#include "console/windows/pieces.h"
+#include "console/write_all.h"
 
 namespace hilo {
 namespace {
@@ -28,42 +29,8 @@ bool IsConsoleScreen(HANDLE handle) {
   return GetFileType(handle) == FILE_TYPE_CHAR && GetConsoleMode(handle, &mode);
 }
 
-// Holds the console input in mode 0 (no line input, no echo, Ctrl+C an ordinary key) for as long as
-// it lives, and puts the saved mode back however the key wait ends.
-class RawConsoleInput {
- public:
-  explicit RawConsoleInput(HANDLE input) : input_(input) {
-    raw_ = GetConsoleMode(input_, &saved_mode_) && SetConsoleMode(input_, 0);
-  }
-  ~RawConsoleInput() {
-    if (raw_) SetConsoleMode(input_, saved_mode_);
-  }
-  RawConsoleInput(const RawConsoleInput&) = delete;
-  RawConsoleInput& operator=(const RawConsoleInput&) = delete;
-
-  // False when there is no console to switch, and so no key to wait for.
-  bool raw() const { return raw_; }
-
- private:
-  HANDLE input_;
-  DWORD saved_mode_ = 0;
-  bool raw_ = false;
-};
-
-// A console key event as the key rule sees it: character, key code and the modifiers held.
-KeyPress KeyPressOf(const KEY_EVENT_RECORD& event) {
-  const DWORD state = event.dwControlKeyState;
-  return {
-      .character = event.uChar.AsciiChar,
-      .virtual_key = event.wVirtualKeyCode,
-      .shift = (state & SHIFT_PRESSED) != 0,
-      .ctrl = (state & (LEFT_CTRL_PRESSED | RIGHT_CTRL_PRESSED)) != 0,
-      .alt = (state & (LEFT_ALT_PRESSED | RIGHT_ALT_PRESSED)) != 0,
-  };
-}
-
 // Standard input and output through their Windows handles, and the console keyboard through its
-// own input handle, so the key wait works whatever standard input is redirected from.
+// own input, so the key wait works whatever standard input is redirected from.
 class WindowsPort : public ConsolePort {
  public:
   WindowsPort()
@@ -71,16 +38,7 @@ class WindowsPort : public ConsolePort {
         output_(GetStdHandle(STD_OUTPUT_HANDLE)),
         input_is_console_(GetFileType(input_) == FILE_TYPE_CHAR),
         output_is_device_(GetFileType(output_) == FILE_TYPE_CHAR),
-        output_is_console_(IsConsoleScreen(output_)),
-        keyboard_(CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                              nullptr)) {}
-
-  ~WindowsPort() override {
-    if (keyboard_ != INVALID_HANDLE_VALUE) CloseHandle(keyboard_);
-  }
-  WindowsPort(const WindowsPort&) = delete;
-  WindowsPort& operator=(const WindowsPort&) = delete;
+        output_is_console_(IsConsoleScreen(output_)) {}
 
   std::size_t Read(std::span<char> buffer) override {
     const DWORD most = input_is_console_ ? kMostConsoleReadBytes : MAXDWORD;
@@ -105,19 +63,7 @@ class WindowsPort : public ConsolePort {
 
   bool WritesToTerminal() const override { return output_is_device_; }
 
-  void WaitKey() override {
-    if (keyboard_ == INVALID_HANDLE_VALUE) return;
-    const RawConsoleInput raw(keyboard_);
-    if (!raw.raw()) return;
-    for (;;) {
-      INPUT_RECORD record;
-      DWORD count = 0;
-      if (!ReadConsoleInputA(keyboard_, &record, 1, &count) || count == 0) return;
-      // Key releases, mouse, focus, menu and window-size events are not key presses.
-      if (record.EventType != KEY_EVENT || !record.Event.KeyEvent.bKeyDown) continue;
-      if (EndsKeyWait(KeyPressOf(record.Event.KeyEvent))) return;
-    }
-  }
+  void WaitKey() override { keyboard_.WaitKey(); }
 
  private:
   // Writes bytes unchanged: what files and pipes get, byte for byte.
@@ -162,8 +108,8 @@ class WindowsPort : public ConsolePort {
   bool input_is_console_;
   bool output_is_device_;   // a console or another character device: nothing is held back
   bool output_is_console_;  // a console's screen: written as UTF-16
-  HANDLE keyboard_;   // the console's own input, opened once; invalid when there is no console
-  std::string crlf_;  // the texts being written, with their line ends converted
+  ConsoleKeyboard keyboard_;  // the console's own input, opened once at start-up
+  std::string crlf_;          // the texts being written, with their line ends converted
 };
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "console/posix/output.h"
+#include "console/posix/encoding.h"
 
 #include <algorithm>
 #include <array>

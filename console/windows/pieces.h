@@ -1,10 +1,10 @@
 #pragma once
 
 #include <cstddef>
-#include <span>
 #include <string>
 #include <string_view>
 
+// The texts as Windows writes them: their line ends, and the pieces a console takes them in.
 namespace hilo {
 
 // Appends text to out with every line feed written as carriage return + line feed, the line end of
@@ -15,18 +15,5 @@ void AppendWithCrLf(std::string& out, std::string_view text);
 // it when it is at most most bytes long, else the longest start of at most most bytes (most >= 2)
 // that ends between two characters, so that no double-byte character is split across two pieces.
 std::string_view FirstPiece(std::string_view cp932, std::size_t most);
-
-// Offers write_some what remains of units until it has taken them all; write_some returns how many
-// of the units it was offered it took, and 0 when it failed. Returns false at the first write that
-// fails or takes nothing, leaving the rest unwritten.
-template <typename Unit, typename WriteSome>
-bool WriteAll(std::span<const Unit> units, WriteSome write_some) {
-  while (!units.empty()) {
-    const std::size_t taken = write_some(units);
-    if (taken == 0) return false;
-    units = units.subspan(taken);
-  }
-  return true;
-}
 
 }  // namespace hilo

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+// The texts in the character set of the player's locale.
 namespace hilo {
 
 // The game's texts are UTF-8 in the source. Given the codeset name of the player's locale (as

@@ -1,4 +1,4 @@
-#include "console/windows/output.h"
+#include "console/windows/pieces.h"
 
 #include <algorithm>
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+// A key press as a terminal sends it: one byte, or several that make one key.
 namespace hilo {
 
 // True when bytes, read from a terminal for one key press, stop in the middle of a key: after an

@@ -1,4 +1,4 @@
-#include "console/windows/key_wait.h"
+#include "console/windows/key_press.h"
 
 namespace hilo {
 namespace {

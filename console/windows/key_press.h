@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+// Which key press at the console ends the key wait.
 namespace hilo {
 
 // Windows' virtual-key codes for the keys the key wait looks at. They are spelled out here so that

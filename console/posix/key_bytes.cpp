@@ -1,4 +1,4 @@
-#include "console/posix/key_wait.h"
+#include "console/posix/key_bytes.h"
 
 #include <algorithm>
 #include <cstddef>
