@@ -10,7 +10,8 @@ import pytest
 
 import hilo_helper
 
-from transcripts import INTRODUCTION, PRESS_KEY, QUIT, QUIT_AGAIN, SELECT_AGAIN
+import transcripts
+from transcripts import PRESS_KEY, QUIT, QUIT_AGAIN, SELECT_AGAIN
 
 GAME = [hilo_helper.BUILT_GAME]
 # Under AddressSanitizer, whose allocator reports running out of memory itself.
@@ -23,7 +24,7 @@ def test_a_million_words_on_one_line_are_a_million_reasks_and_the_next_word_stil
     words = 1_000_000
     finished = hilo_helper.run_on_pipes(b"finish\n" + b"Y " * words + b"y\n",
                                         hilo_helper.environment(), GAME)
-    expected = INTRODUCTION + QUIT + QUIT_AGAIN * words + PRESS_KEY
+    expected = transcripts.introduction() + QUIT + QUIT_AGAIN * words + PRESS_KEY
     assert finished.output == expected, hilo_helper.differ(finished.output, expected)
     assert finished.ending == "exit 0"
 
@@ -37,14 +38,14 @@ def peak_after_one_word(length):
     for start in range(0, length, 1 << 20):
         typed.write(b"x" * min(1 << 20, length - start))
     typed.write(b"\n")
-    screen.expect(INTRODUCTION + SELECT_AGAIN)
+    screen.expect(transcripts.introduction() + SELECT_AGAIN)
     # The game now waits for its next word: its peak, the most it has held at once, can be read.
     peak = status_kib(game.pid, "VmHWM")
     typed.write(b"finish\ny\n")
     typed.close()
     game.stdin.close()
     screen.rest()
-    assert screen.seen == INTRODUCTION + SELECT_AGAIN + QUIT + PRESS_KEY
+    assert screen.seen == transcripts.introduction() + SELECT_AGAIN + QUIT + PRESS_KEY
     assert hilo_helper.finish(game) == "exit 0"
     return peak
 
@@ -65,7 +66,7 @@ def test_a_hundred_megabyte_word_is_one_reask_and_takes_no_more_memory_than_a_sh
 def test_out_of_memory_the_game_hands_on_its_output_says_so_once_and_exits_with_status_1():
     game = hilo_helper.on_pipes(hilo_helper.environment(), GAME)
     screen = hilo_helper.Screen(game.stdout.fileno(), game.pid)
-    screen.expect(INTRODUCTION)
+    screen.expect(transcripts.introduction())
     # As a small ulimit -v would: the game, waiting for a word, gets little more address space than
     # it has, far less than the re-asks to a flood of wrong words gather before they are handed on.
     limit = (status_kib(game.pid, "VmSize") + 64) * 1024

@@ -10,7 +10,10 @@ import pytest
 import hilo_helper
 import transcripts
 
-QUIT = transcripts.named("quit_at_the_choice")
+
+def quit_at_the_choice():
+    """The game that quits at the choice, read when a test plays it."""
+    return transcripts.named("quit_at_the_choice")
 
 
 @pytest.mark.parametrize("opened", [None, "/dev/null", "/"], ids=["closed", "null", "directory"])
@@ -20,21 +23,23 @@ def test_an_input_that_cannot_be_read_ends_the_game_like_its_end(opened):
                           stdin=os.open(opened, os.O_RDONLY) if opened else None,
                           preexec_fn=None if opened else lambda: os.close(0),
                           capture_output=True, start_new_session=True, timeout=hilo_helper.BOUND)
-    assert game.stdout == transcripts.through_prompt(QUIT.output, 1)
+    assert game.stdout == transcripts.introduction()
     assert game.returncode == 0
 
 
 @pytest.mark.parametrize("locale", ["C", "POSIX", "no_SUCH.locale"])
 def test_unicode_and_plain_locales_get_the_texts_in_utf8(locale):
-    finished = hilo_helper.run_on_pipes(QUIT.input(), hilo_helper.environment(locale))
-    assert finished.output == QUIT.output, hilo_helper.differ(finished.output, QUIT.output)
+    game = quit_at_the_choice()
+    finished = hilo_helper.run_on_pipes(game.input(), hilo_helper.environment(locale))
+    assert finished.output == game.output, hilo_helper.differ(finished.output, game.output)
     assert finished.ending == "exit 0"
 
 
 def test_a_shift_jis_locale_gets_the_code_page_932_bytes(tmp_path):
     if not hilo_helper.make_locale(tmp_path, "ja_JP", "SHIFT_JIS", "ja_JP.SJIS"):
         pytest.skip("no Shift_JIS locale can be made here (localedef and the ja_JP sources needed)")
-    finished = hilo_helper.run_on_pipes(QUIT.input(), hilo_helper.environment(
+    game = quit_at_the_choice()
+    finished = hilo_helper.run_on_pipes(game.input(), hilo_helper.environment(
         "ja_JP.SJIS", LOCPATH=str(tmp_path)))
     # The second byte of 予 and 表 is a backslash, the gap after the A an ideographic space, and a
     # Shift_JIS locale keeps the line feeds alone.
@@ -44,7 +49,7 @@ def test_a_shift_jis_locale_gets_the_code_page_932_bytes(tmp_path):
                   b"\x82\xc8\x82\xe8\x82\xdc\x82\xb7\n\n\x95\x5c\x8e\xa6"]:  # なります\n\n表示
         assert shown in finished.output
     assert transcripts.through_prompt(finished.output, 1).count(b"\x5c") == 2
-    expected = QUIT.output.decode().encode("cp932")
+    expected = game.output.decode().encode("cp932")
     assert finished.output == expected, hilo_helper.differ(finished.output, expected)
     assert finished.ending == "exit 0"
 

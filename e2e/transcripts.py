@@ -4,6 +4,8 @@ import dataclasses
 import os
 import pathlib
 
+import pytest
+
 FOLDER = pathlib.Path(os.environ.get("HILO_TRANSCRIPTS_DIR",
                                      pathlib.Path(__file__).parent.parent / "game/transcripts"))
 
@@ -50,10 +52,31 @@ def read(path):
                       b"\n".join(lines[number:-1]))
 
 
+class Broken:
+    """A transcript that does not parse: the test that plays it fails, naming the file and the
+    line, and the others still run."""
+
+    def __init__(self, name, why):
+        self.name, self.why = name, why
+
+    def __getattr__(self, attribute):
+        pytest.fail(self.why, pytrace=False)
+
+
+def games():
+    """Every transcript, by name; a Broken one for each that does not parse."""
+    def parsed(path):
+        try:
+            return read(path)
+        except ValueError as malformed:
+            return Broken(path.stem, str(malformed))
+    return [parsed(path) for path in sorted(FOLDER.glob("*.transcript"))]
+
+
 def stopped():
-    """Every transcript whose clock stands still, the only kind a game run apart can play."""
-    games = [read(path) for path in sorted(FOLDER.glob("*.transcript"))]
-    return [game for game in games if len(game.seconds) == 1]
+    """Every transcript whose clock stands still, the only kind a game run apart can play, and
+    every one that does not parse, to fail."""
+    return [game for game in games() if isinstance(game, Broken) or len(game.seconds) == 1]
 
 
 def after_prompts(text):
@@ -99,9 +122,14 @@ def named(name):
     return read(FOLDER / f"{name}.transcript")
 
 
-# The texts the tables meet, as the player sees them: the introduction up to the first prompt,
-# as a game has it, and the re-asks and questions that follow.
-INTRODUCTION = through_prompt(named("quit_at_the_choice").output, 1)
+def introduction():
+    """The introduction up to the first prompt, as the first game that parses has it: every game
+    begins with it."""
+    first = next(game for game in games() if not isinstance(game, Broken))
+    return through_prompt(first.output, 1)
+
+
+# The texts the tables meet after the introduction, as the player sees them.
 SELECT_AGAIN = b'\n\n"hard", "nomal", "easy" or "beginner"\n\nSelect dificulty>'
 QUIT = b"\n\nWill you quit the game?>"
 QUIT_AGAIN = b"\n\nWill you quit the game? Y or N>"

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <stdexcept>
 #include <utility>
 
 #include "console/console.h"
@@ -45,22 +47,32 @@ void PlayInProcess(const TranscriptCase& c) {
   }
 }
 
-// One transcript, played in-process.
+// One transcript file, read and played in-process when its test runs: a file that does not
+// parse fails its own test, naming the file and the line, and the others still run.
 class PlayedTranscript : public testing::Test {
  public:
-  explicit PlayedTranscript(TranscriptCase c) : case_(std::move(c)) {}
-  void TestBody() override { PlayInProcess(case_); }
+  explicit PlayedTranscript(std::filesystem::path file) : file_(std::move(file)) {}
+  void TestBody() override {
+    TranscriptCase c;
+    try {
+      c = ReadTranscript(file_);
+    } catch (const std::runtime_error& malformed) {
+      FAIL() << malformed.what();
+    }
+    PlayInProcess(c);
+  }
 
  private:
-  TranscriptCase case_;
+  std::filesystem::path file_;
 };
 
 }  // namespace
 
 void RegisterTranscriptTests() {
-  for (const TranscriptCase& c : Transcripts()) {
-    testing::RegisterTest("transcripts/in_process", c.name.c_str(), nullptr, nullptr, __FILE__,
-                          __LINE__, [c]() -> testing::Test* { return new PlayedTranscript(c); });
+  for (const std::filesystem::path& file : TranscriptFiles()) {
+    testing::RegisterTest("transcripts/in_process", file.stem().string().c_str(), nullptr, nullptr,
+                          __FILE__, __LINE__,
+                          [file]() -> testing::Test* { return new PlayedTranscript(file); });
   }
 }
 

@@ -31,8 +31,9 @@ std::vector<std::int64_t> Seconds(std::string_view text) {
   return seconds;
 }
 
-// The case in file; throws std::runtime_error naming the file and line when it is malformed.
-TranscriptCase ReadTranscriptCase(const std::filesystem::path& file) {
+}  // namespace
+
+TranscriptCase ReadTranscript(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   if (!in) Malformed(file, 0, "cannot be read");
   const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -72,23 +73,19 @@ TranscriptCase ReadTranscriptCase(const std::filesystem::path& file) {
   return c;
 }
 
-}  // namespace
-
 std::string TranscriptCase::Input() const {
   std::string input;
   for (const std::string& line : lines) input += line;
   return input;
 }
 
-std::vector<TranscriptCase> Transcripts() {
+std::vector<std::filesystem::path> TranscriptFiles() {
   std::vector<std::filesystem::path> files;
   for (const auto& entry : std::filesystem::directory_iterator(HILO_TRANSCRIPTS_DIR)) {
     if (entry.path().extension() == ".transcript") files.push_back(entry.path());
   }
   std::sort(files.begin(), files.end());
-  std::vector<TranscriptCase> cases(files.size());
-  std::ranges::transform(files, cases.begin(), ReadTranscriptCase);
-  return cases;
+  return files;
 }
 
 }  // namespace hilo

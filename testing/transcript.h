@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,10 @@ struct TranscriptCase {
   std::string Input() const;
 };
 
-// Every case in game/transcripts, by name.
-std::vector<TranscriptCase> Transcripts();
+// Every file of game/transcripts, by name.
+std::vector<std::filesystem::path> TranscriptFiles();
+
+// The case in file; throws std::runtime_error naming the file and the line where it is malformed.
+TranscriptCase ReadTranscript(const std::filesystem::path& file);
 
 }  // namespace hilo
