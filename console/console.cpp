@@ -1,6 +1,5 @@
 #include "console/console.h"
 
-#include <array>
 #include <charconv>
 #include <iterator>
 #include <new>
@@ -21,37 +20,6 @@ void AppendValue(std::string& out, const Console::Value& value) {
     out.append(std::get<std::string_view>(value));
   }
 }
-
-// The words a question accepts, to tell which of them a token is. Most tokens at a question asked
-// again are none of them; a table of the words' lengths and first bytes turns those away at once.
-class AcceptedWords {
- public:
-  explicit AcceptedWords(std::span<const std::string_view> words) : words_(words) {
-    for (const auto word : words) {
-      if (word.empty() || word.size() > Token::kMaxBytes) continue;  // no token is such a word
-      lengths_[word.size()] = true;
-      first_bytes_[static_cast<unsigned char>(word.front())] = true;
-    }
-  }
-
-  // The accepted word that token is, or nullopt when it is none of them.
-  std::optional<std::string_view> Find(const Token& token) const {
-    const std::string_view bytes = token.bytes();
-    if (bytes.empty() || !lengths_[bytes.size()] ||
-        !first_bytes_[static_cast<unsigned char>(bytes.front())]) {
-      return std::nullopt;
-    }
-    for (const auto word : words_) {
-      if (token.Is(word)) return word;
-    }
-    return std::nullopt;
-  }
-
- private:
-  std::span<const std::string_view> words_;
-  std::array<bool, Token::kMaxBytes + 1> lengths_{};  // by length: some word is so long
-  std::array<bool, 256> first_bytes_{};               // by byte: some word begins with it
-};
 
 }  // namespace
 
@@ -112,11 +80,12 @@ std::optional<Token> Console::ReadToken() {
 
 std::optional<std::string_view> Console::AskChoice(std::span<const std::string_view> accepted,
                                                    TextFor<> reask) {
-  const AcceptedWords words(accepted);
   Token token;  // one token serves every word read
   while (reader_.Next(token)) {
     ++tokens_read_;
-    if (const auto word = words.Find(token)) return word;
+    for (const std::string_view word : accepted) {
+      if (token.Is(word)) return word;
+    }
     Write(reask);
   }
   return std::nullopt;
