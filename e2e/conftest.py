@@ -1,7 +1,6 @@
 """The end-to-end tests' fixtures: the runner a table is played by, a scratch folder under the
 caller's TMPDIR, terminals closed with their test, and nothing of libfaketime's left behind."""
 
-import os
 import pathlib
 import re
 import shutil
@@ -19,12 +18,8 @@ def pytest_addoption(parser):
 
 @pytest.fixture
 def tmp_path(tmp_path_factory, request):
-    """A fresh folder under TMPDIR (/tmp when unset); one that is missing or not writable fails
-    the test at once, naming it: TMPDIR is the caller's choice, with nothing to fall back on."""
-    folder = os.environ.get("TMPDIR") or "/tmp"
-    if not (os.path.isdir(folder) and os.access(folder, os.W_OK | os.X_OK)):
-        pytest.fail(f"the folder for temporary files, TMPDIR={folder}, is missing or not "
-                    f"writable", pytrace=False)
+    """A fresh folder under TMPDIR (/tmp when unset), which must be usable."""
+    hilo_helper.check_tmpdir()
     return tmp_path_factory.mktemp(re.sub(r"\W", "_", request.node.name)[:30])
 
 

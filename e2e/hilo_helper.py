@@ -28,24 +28,18 @@ if not BUILT_GAME or not FAKETIME_LIBRARY:
 CALLERS = ("LC_", "LANG=", "LANGUAGE", "LOCPATH", "FAKETIME", "LD_PRELOAD", "TZ", "DONT_FAKE")
 
 
-def stopped_clock(second):
-    """The entries that stop the game's clock at a second whose last two digits are second's."""
-    # 2026-01-01 00:00:00 UTC is a multiple of 100 seconds since 1970, and a time without "@"
-    # stands still. Where libfaketime knows FAKETIME_DISABLE_SHM, it leaves nothing in /dev/shm.
-    second %= 100
-    return {"FAKETIME": f"2026-01-01 00:{second // 60:02}:{second % 60:02}",
-            "FAKETIME_DISABLE_SHM": "1", "LD_PRELOAD": FAKETIME_LIBRARY}
-
-
 def environment(locale="C.UTF-8", second=1, **extra):
     """This process's environment for a game: its locale, UTC, the clock stopped at second (None
-    for the real clock; second 1 draws a 10 at once) and extra entries, each in place of any of
-    its name."""
+    for the real clock; second 1 draws a 10 at once) and extra entries in place of any so named."""
     settings = {name: value for name, value in os.environ.items()
                 if not (name + "=").startswith(CALLERS)}
     settings.update(LC_ALL=locale, TZ="UTC")
     if second is not None:
-        settings.update(stopped_clock(second))
+        # 2026-01-01 00:00:00 UTC is a multiple of 100 seconds since 1970, and a time without "@"
+        # stands still. Where libfaketime knows FAKETIME_DISABLE_SHM, it leaves nothing in /dev/shm.
+        second %= 100
+        settings.update(FAKETIME=f"2026-01-01 00:{second // 60:02}:{second % 60:02}",
+                        FAKETIME_DISABLE_SHM="1", LD_PRELOAD=FAKETIME_LIBRARY)
     settings.update(extra)
     return settings
 
@@ -100,9 +94,8 @@ def differ(received, expected):
 
 
 class Screen:
-    """What a game writes to one descriptor, read as it comes. Its waits end once what arrived
-    departs from what is expected, the output ends, or the kernel shows the game stopped, ended or
-    waiting for input without the text."""
+    """What a game writes to one descriptor, read as it comes; its waits end as soon as their
+    answer is known."""
 
     def __init__(self, fd, pid, probe=None):
         self.reader = pexpect.fdpexpect.fdspawn(fd, use_poll=True)
@@ -151,11 +144,11 @@ class Screen:
                 # What it wrote before it went quiet is all there, to be judged first.
                 while why and self.read(0):
                     why = None if arrived() else why
-        if why and whole:
-            pytest.fail(f"{why}\n{differ(self.seen[self.mark:], expected)}", pytrace=False)
         if why:
-            pytest.fail(f"{why}\n  expected at the end: {expected!r}\n"
-                        f"  received, its end:   {self.seen[-160:]!r}", pytrace=False)
+            pytest.fail(f"{why}\n" + (differ(self.seen[self.mark:], expected) if whole else
+                                      f"  expected at the end: {expected!r}\n"
+                                      f"  received, its end:   {self.seen[-160:]!r}"),
+                        pytrace=False)
 
     def settle(self, pid):
         """Reads on until pid waits for input, and marks the end for the next wait."""
@@ -227,6 +220,12 @@ class Finished:
     errors: bytes
     ending: str
 
+    def played(self, expected):
+        """Asserts that the game wrote expected, byte for byte, nothing on standard error, and
+        ended by itself with status 0."""
+        assert self.output == expected, differ(self.output, expected)
+        assert (self.errors, self.ending) == (b"", "exit 0")
+
 
 def on_pipes(env, command=None, **options):
     """Starts the game, or command, with its standard streams on pipes, in a session of its own:
@@ -270,15 +269,21 @@ class Pipes:
         screen.expect(last)
         process.stdin.close()
         screen.rest()
-        assert screen.seen == game.output, differ(screen.seen, game.output)
-        assert process.stderr.read() == b""
-        assert finish(process) == "exit 0"
+        Finished(screen.seen, process.stderr.read(), finish(process)).played(game.output)
+
+
+def check_tmpdir():
+    """Fails the test at once where TMPDIR (/tmp when unset) is missing or not writable, naming
+    it: the folder for scratch files is the caller's choice, with nothing to fall back on."""
+    folder = os.environ.get("TMPDIR") or "/tmp"
+    if not (os.path.isdir(folder) and os.access(folder, os.W_OK | os.X_OK)):
+        pytest.fail(f"the folder for temporary files, TMPDIR={folder}, is missing or not "
+                    f"writable", pytrace=False)
 
 
 def make_locale(folder, source, charset, name):
-    """Makes a locale from the system's sources into folder, as localedef does: False when the
-    sources or localedef are missing. Its status may report warnings on a locale it made, so the
-    locale itself is looked at."""
+    """Makes a locale from the system's sources into folder; False when the sources or localedef
+    are missing. localedef's status may warn of a locale it made, so the locale is looked at."""
     subprocess.run(["localedef", "-c", "-f", charset, "-i", source, str(folder / name)],
                    env=environment(second=None), capture_output=True, check=False)
     return (folder / name / "LC_CTYPE").exists()

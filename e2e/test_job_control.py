@@ -1,6 +1,5 @@
-"""The built game as a job of a real interactive shell, dash, which never touches the terminal's
-settings itself: the game puts the terminal back before a stop or a deadly signal, leaves it
-alone in the background, and takes it again only when brought to the foreground."""
+"""The built game as a job of dash -i, a real shell that never touches the terminal's settings
+itself, so that what the terminal holds after a stop, a signal or fg is the game's doing."""
 
 import contextlib
 import os
@@ -124,22 +123,20 @@ def full_screen_modes(settings):
     return settings
 
 
-def cooked(settings):
-    return settings
-
-
 @pytest.mark.parametrize("stop, at_start, while_stopped, ending", [
-    (signal.SIGTSTP, cooked, shell_modes, None),
+    (signal.SIGTSTP, None, shell_modes, None),
     # A stop that cannot be caught leaves the terminal raw while the game is stopped.
-    (signal.SIGSTOP, cooked, shell_modes, None),
+    (signal.SIGSTOP, None, shell_modes, None),
     # Started in the background while another program had the terminal, stopped by its read.
-    (signal.SIGTTIN, full_screen_modes, cooked, None),
+    (signal.SIGTTIN, full_screen_modes, None, None),
     # Ended while another program has the terminal.
-    (signal.SIGTSTP, cooked, full_screen_modes, signal.SIGTERM),
+    (signal.SIGTSTP, None, full_screen_modes, signal.SIGTERM),
 ], ids=["ctrl_z", "sigstop", "started_in_the_background", "ended_while_another_program_has_it"])
 def test_a_stopped_game_gives_the_terminal_back_and_takes_it_again_only_in_the_foreground(
         shell, stop, at_start, while_stopped, ending):
-    at_start, while_stopped = at_start(shell.settings()), while_stopped(shell.settings())
+    # None: the terminal's settings as a shell has them at its prompt.
+    at_start, while_stopped = [(modes or (lambda settings: settings))(shell.settings())
+                               for modes in (at_start, while_stopped)]
     shell.set(at_start)
     game = start(shell, background=stop == signal.SIGTTIN)
     shell.expect(PRESS_KEY, whole=False, pid=game)

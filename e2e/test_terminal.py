@@ -1,6 +1,5 @@
-"""The built game on a pseudo-terminal that is its controlling terminal: every transcript typed as
-a player types it, the terminal left as it was found, and the key wait at the end, which takes
-one whole key from the terminal itself, unechoed."""
+"""The built game on a pseudo-terminal that is its controlling terminal: the transcripts typed as
+a player types them, and the key wait, one whole key unechoed, the terminal left as found."""
 
 import os
 import signal
@@ -16,6 +15,7 @@ GAMES = transcripts.stopped()
 GAME = [hilo_helper.BUILT_GAME]
 PRESS_KEY = b"Press key to finish.\r\n\r\n>"
 TO_THE_KEY_WAIT = b"hard\nfinish\ny\n"
+ANSWERS = b"hard\nfinish\ny y\nmore words\n"
 
 
 @pytest.mark.parametrize("game", GAMES, ids=[game.name for game in GAMES])
@@ -42,20 +42,25 @@ def test_transcript(terminal, game):
     assert screen.unread() == b""
 
 
-@pytest.mark.parametrize("key", [
-    b"x", b"\r", b"\x03", b"\x13", b"\x1b",  # a letter, Enter, Ctrl+C, Ctrl+S, Esc
-    b"\x1b[A", b"\x1b[1;5C", b"\x1bOP", b"\x1b[15~",  # up, Ctrl+right, F1, F5
-    "é".encode(), "予".encode(), b"abc",  # a pasted word
+@pytest.mark.parametrize("key, ignored", [
+    (b"x", []), (b"\r", []), (b"\x03", []), (b"\x13", []), (b"\x1b", []),  # Enter, Ctrl+C, S, Esc
+    (b"\x1b[A", []), (b"\x1b[1;5C", []), (b"\x1bOP", []), (b"\x1b[15~", []),  # up, C+right, F1, F5
+    ("é".encode(), []), ("予".encode(), []), (b"abc", []),  # a pasted word
+    # A signal ignored when the game started stays ignored during the wait.
+    (b"x", [signal.SIGHUP]),
 ], ids=["letter", "enter", "ctrl_c", "ctrl_s", "esc", "up", "ctrl_right", "f1", "f5", "e_acute",
-        "kanji", "pasted_word"])
-def test_any_key_ends_the_wait_unechoed_and_whole_and_the_terminal_is_put_back(terminal, key):
-    screen = terminal(GAME, hilo_helper.environment())
+        "kanji", "pasted_word", "letter_after_an_ignored_hangup"])
+def test_any_key_ends_the_wait_unechoed_and_whole_and_the_terminal_is_put_back(
+        terminal, key, ignored):
+    screen = terminal(GAME, hilo_helper.environment(), ignored=ignored)
     before = screen.found
     screen.type(TO_THE_KEY_WAIT)
     screen.expect(PRESS_KEY, whole=False)
     raw = screen.raw(screen.process.pid)
     assert raw[3] & (termios.ECHO | termios.ISIG | termios.IEXTEN) == 0
     assert raw[1] == before[1]  # line feeds still go out as the terminal had them
+    for number in ignored:
+        os.kill(screen.process.pid, number)
     screen.type(key)
     assert hilo_helper.finish(screen.process) == "exit 0"
     assert screen.screen.seen.endswith(PRESS_KEY)
@@ -64,44 +69,28 @@ def test_any_key_ends_the_wait_unechoed_and_whole_and_the_terminal_is_put_back(t
     assert screen.unread() == b""
 
 
-def test_a_signal_ignored_at_start_stays_ignored_during_the_wait(terminal):
-    screen = terminal(GAME, hilo_helper.environment(), ignored=[signal.SIGHUP])
-    screen.type(TO_THE_KEY_WAIT)
-    screen.expect(PRESS_KEY, whole=False)
-    screen.raw(screen.process.pid)
-    os.kill(screen.process.pid, signal.SIGHUP)
-    screen.type(b"x")
-    assert hilo_helper.finish(screen.process) == "exit 0"
-
-
-def test_the_key_comes_from_the_terminal_when_the_answers_come_from_a_file(terminal, tmp_path):
-    # The words left in the file after the last answer must not stand in for the key.
-    (tmp_path / "answers").write_bytes(b"hard\nfinish\ny y\nmore words\n")
-    screen = terminal(["sh", "-c", 'exec "$0" <"$1"'] + GAME + [str(tmp_path / "answers")],
+@pytest.mark.parametrize("typed_first", [False, True], ids=["at_the_wait", "before_the_wait"])
+def test_the_key_comes_from_the_terminal_when_the_answers_come_from_a_file(
+        terminal, tmp_path, typed_first):
+    # The words left after the last answer must not stand in for the key. Typed first, the key
+    # waits at the terminal while the game waits for its answers, which a named pipe holds back:
+    # it must not be lost.
+    answers = tmp_path / "answers"
+    os.mkfifo(answers) if typed_first else answers.write_bytes(ANSWERS)
+    screen = terminal(["sh", "-c", 'exec "$0" <"$1"'] + GAME + [str(answers)],
                       hilo_helper.environment())
-    before = screen.found
-    screen.expect(PRESS_KEY, whole=False)
-    screen.raw(screen.process.pid)
-    assert screen.process.isalive(), "the game ended before a key was pressed"
-    screen.type(b"\x1b[B")
+    if typed_first:
+        screen.type(b"\x1b[B")
+        answers.write_bytes(ANSWERS)
+    else:
+        screen.expect(PRESS_KEY, whole=False)
+        screen.raw(screen.process.pid)
+        assert screen.process.isalive(), "the game ended before a key was pressed"
+        screen.type(b"\x1b[B")
     assert hilo_helper.finish(screen.process) == "exit 0"
-    assert screen.rest() == b"\r\n"
-    assert screen.settings() == before
-    assert screen.unread() == b""
-
-
-def test_a_key_typed_before_the_wait_ends_it_at_once(terminal, tmp_path):
-    # The answers come through a named pipe, so that the key is typed while the game waits for
-    # them, long before it reaches its key wait.
-    os.mkfifo(tmp_path / "answers")
-    screen = terminal(["sh", "-c", 'exec "$0" <"$1"'] + GAME + [str(tmp_path / "answers")],
-                      hilo_helper.environment())
-    before = screen.found
-    screen.type(b"k")
-    with open(tmp_path / "answers", "wb") as answers:
-        answers.write(b"finish\ny\n")
-    assert hilo_helper.finish(screen.process) == "exit 0", "was the key typed early lost?"
-    assert screen.settings() == before
+    screen.rest()
+    assert screen.screen.seen.endswith(PRESS_KEY + b"\r\n")
+    assert screen.settings() == screen.found
     assert screen.unread() == b""
 
 

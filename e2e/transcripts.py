@@ -92,10 +92,9 @@ def through_prompt(text, count):
 
 
 def typing_plan(game, echo):
-    """The lines to type at a terminal that shows each one as echo(line) gives it, each with the
-    screen that shows before it is typed, and the screen at the end. Each word read answers one
-    prompt; a line nobody would read is left untyped, since at a terminal it would end the key
-    wait."""
+    """The lines to type at a terminal that shows each as echo(line) gives it, each with the screen
+    before it is typed, and the screen at the end. Each word read answers one prompt; a line nobody
+    would read is left untyped, since at a terminal it would end the key wait."""
     parts = after_prompts(game.output)
     # The last prompt of a key wait, or of a game whose input runs out, is never answered.
     answered = len(parts) - 1 - (game.ends != "game")
