@@ -1,6 +1,8 @@
 // Plays every hand-written transcript in-process and holds the game to it byte for byte: the
 // words it reads, the reads it makes and its key wait too.
 
+#include "testing/transcript.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,7 +14,6 @@
 #include "testing/fake_port.h"
 #include "testing/reference_words.h"
 #include "testing/scripted_clock.h"
-#include "testing/transcript.h"
 
 namespace hilo {
 namespace {
@@ -20,7 +21,7 @@ namespace {
 // Compares two outputs for EXPECT_PRED_FORMAT2, reporting only where they part and what follows,
 // not both whole games.
 testing::AssertionResult SameText(const char* actual_expr, const char* expected_expr,
-                                         const std::string& actual, const std::string& expected) {
+                                  const std::string& actual, const std::string& expected) {
   if (actual == expected) return testing::AssertionSuccess();
   std::size_t at = 0;
   while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) ++at;

@@ -42,7 +42,8 @@ std::size_t WriteSome(int fd, std::span<const char> bytes) {
 }
 
 bool WriteAllTo(int fd, std::string_view bytes) {
-  return WriteAll(std::span(bytes), [fd](std::span<const char> rest) { return WriteSome(fd, rest); });
+  return WriteAll(std::span(bytes),
+                  [fd](std::span<const char> rest) { return WriteSome(fd, rest); });
 }
 
 }  // namespace hilo

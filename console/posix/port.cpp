@@ -5,9 +5,9 @@
 #include <string>
 
 #include "console/console_port.h"
+#include "console/posix/encoding.h"
 #include "console/posix/fd_io.h"
 #include "console/posix/keyboard.h"
-#include "console/posix/encoding.h"
 
 namespace hilo {
 namespace {

@@ -106,8 +106,8 @@ class WindowsPort : public ConsolePort {
   HANDLE input_;
   HANDLE output_;
   bool input_is_console_;
-  bool output_is_device_;   // a console or another character device: nothing is held back
-  bool output_is_console_;  // a console's screen: written as UTF-16
+  bool output_is_device_;     // a console or another character device: nothing is held back
+  bool output_is_console_;    // a console's screen: written as UTF-16
   ConsoleKeyboard keyboard_;  // the console's own input, opened once at start-up
   std::string crlf_;          // the texts being written, with their line ends converted
 };
