@@ -227,17 +227,17 @@ class Finished:
         assert (self.errors, self.ending) == (b"", "exit 0")
 
 
-def on_pipes(env, command=None, **options):
+def on_pipes(env, command=None):
     """Starts the game, or command, with its standard streams on pipes, in a session of its own:
     with no terminal, so that its key wait returns at once."""
     return subprocess.Popen(command or game_command(), env=env, stdin=subprocess.PIPE,
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                            start_new_session=True, **options)
+                            start_new_session=True)
 
 
-def run_on_pipes(typed, env, command=None, **options):
+def run_on_pipes(typed, env, command=None):
     """Runs the game, or command, on typed given whole through a pipe, to its end."""
-    game = on_pipes(env, command, **options)
+    game = on_pipes(env, command)
     try:
         output, errors = game.communicate(typed, timeout=BOUND)
     except subprocess.TimeoutExpired:

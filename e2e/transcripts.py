@@ -1,6 +1,7 @@
 """The hand-written games of game/transcripts, as the end-to-end tests play them."""
 
 import dataclasses
+import functools
 import os
 import pathlib
 
@@ -121,6 +122,7 @@ def named(name):
     return read(FOLDER / f"{name}.transcript")
 
 
+@functools.cache
 def introduction():
     """The introduction up to the first prompt, as the first game that parses has it: every game
     begins with it."""
