@@ -2,13 +2,14 @@
 
 #include <optional>
 #include <span>
-#include <string_view>
 
 namespace hilo {
 
-// What the game prints instead of playing when its command line asks, as GNU programs answer
-// --help (a short usage) and --version; the first of the two among the arguments wins. Nullopt
-// when the game plays: every other argument is ignored, so whatever starts it with some still does.
-std::optional<std::string_view> AnswerToCommandLine(std::span<char* const> arguments);
+// Reads the command line (arguments, the program's path first) as GNU programs read theirs, with
+// getopt_long: --help and --version, or any unambiguous prefix of them, answer without playing,
+// and "--" ends the options. Returns the status to exit with once the help or the version has
+// been written (0, or 1 when the write failed) or a mistake said on standard error (2: an unknown
+// option, an option given a value, an operand); nullopt when the game is to be played.
+std::optional<int> AnswerCommandLine(std::span<char* const> arguments);
 
 }  // namespace hilo

@@ -6,6 +6,7 @@
 
 #include "app/command_line.h"
 #include "app/system_clock.h"
+#include "app/write_error.h"
 #include "console/console.h"
 #include "console/console_port.h"
 #include "game/game_flow.h"
@@ -29,11 +30,9 @@ constexpr const char* kOutOfMemory = "hilo: out of memory\n";
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  // --help and --version answer without playing; any other argument is ignored.
-  if (const auto answer = hilo::AnswerToCommandLine({argv + 1, argv + argc})) {
-    const bool written = std::fwrite(answer->data(), 1, answer->size(), stdout) == answer->size();
-    return written && std::fflush(stdout) == 0 ? 0 : 1;
-  }
+  // --help and --version answer without playing, and a mistaken command line is said; the game
+  // takes no other argument.
+  if (const auto status = hilo::AnswerCommandLine({argv, argv + argc})) return *status;
   // The player's character set, as the environment sets it, by which the output is encoded where
   // the platform converts it. It changes the whole process, so it is set here, once, at start-up.
   std::setlocale(LC_CTYPE, "");
@@ -43,8 +42,9 @@ int main(int argc, char* argv[]) {
     hilo::SystemClock clock;
     hilo::Console console(*port);
     hilo::GameFlow(console, clock).Run();
-    // Every ending is a normal one; the console hands on its last output as it goes out of scope.
-    return 0;
+    // Every ending is a normal one, and it is a success if the player was shown everything. A
+    // write that failed did not stop the game, since nobody could be told; now standard error is.
+    return hilo::StatusAfterOutput(console.Finish());
   } catch (const std::bad_alloc&) {
     // The game cannot go on without memory. The console, gone with the scope, has handed on what
     // it still held; one line says why the game stopped, on an unbuffered stream that needs none.

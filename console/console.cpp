@@ -35,7 +35,7 @@ Console::Console(ConsolePort& port)
 Console::~Console() {
   // Hands on what it can: a port that runs out of memory converting it loses only that output.
   try {
-    Flush();
+    Finish();
   } catch (const std::bad_alloc&) {
   }
 }
@@ -98,8 +98,19 @@ void Console::WaitKey() {
 
 void Console::Flush() {
   if (pending_.empty()) return;
-  port_.Write(pending_);
+  Keep(port_.Write(pending_));
   pending_.clear();
+}
+
+std::error_code Console::Finish() {
+  Flush();
+  Keep(port_.EndOutput());
+  return first_failure_;
+}
+
+void Console::Keep(std::error_code failed) {
+  // A later write that works does not bring back what this one lost.
+  if (failed && !first_failure_) first_failure_ = failed;
 }
 
 }  // namespace hilo

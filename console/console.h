@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <type_traits>
 #include <variant>
 
@@ -63,7 +64,7 @@ class Console {
   using Value = std::variant<std::int32_t, std::string_view>;
 
   explicit Console(ConsolePort& port);
-  // Hands on the output it still holds, as far as memory allows; never throws.
+  // Finishes the output, as far as memory allows; never throws.
   ~Console();
   Console(const Console&) = delete;
   Console& operator=(const Console&) = delete;
@@ -89,18 +90,25 @@ class Console {
   // Hands everything written so far to standard output.
   void Flush();
 
+  // Hands on everything written and ends the output as the platform wants it; returns the first
+  // write that failed since the console began, or no error. Nothing is to be written after it.
+  std::error_code Finish();
+
   // How many tokens have been read so far.
   std::size_t tokens_read() const { return tokens_read_; }
 
  private:
   // Writes text with its placeholders filled by values, which fit them.
   void WriteFilled(std::string_view text, std::initializer_list<Value> values);
+  // Keeps a write's failure unless an earlier one is kept.
+  void Keep(std::error_code failed);
   // Adds text to the pending output with its placeholders filled in.
   void AppendFilled(std::string_view text, std::initializer_list<Value> values);
 
   ConsolePort& port_;
   const bool writes_to_terminal_;  // asked once: where the output goes does not change
   std::string pending_;            // written but not yet handed to the port
+  std::error_code first_failure_;  // kept for the end, where the game says it
   TokenReader reader_;
   std::size_t tokens_read_ = 0;
 };

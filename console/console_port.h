@@ -4,6 +4,7 @@
 #include <memory>
 #include <span>
 #include <string_view>
+#include <system_error>
 
 namespace hilo {
 
@@ -18,8 +19,13 @@ class ConsolePort {
   virtual std::size_t Read(std::span<char> buffer) = 0;
 
   // Writes whole texts of the game to standard output, in the player's character set and line
-  // ends. A failed write is ignored: the game goes on either way.
-  virtual void Write(std::string_view texts) = 0;
+  // ends. Returns why a write failed (the system's reason), or no error; the game goes on either
+  // way, and says so only when it ends.
+  virtual std::error_code Write(std::string_view texts) = 0;
+
+  // Leaves the output as the platform wants it at the end of the game, after its last text, and
+  // returns why that failed, as Write does. Most leave it exactly as the game wrote it.
+  virtual std::error_code EndOutput() { return {}; }
 
   // True when standard output is a terminal, where every text must show as soon as it is written.
   virtual bool WritesToTerminal() const = 0;

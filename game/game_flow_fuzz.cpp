@@ -162,7 +162,10 @@ class FuzzPort : public hilo::ConsolePort {
     return chunk.size();
   }
 
-  void Write(std::string_view texts) override { writes_.push_back(Recognise(texts)); }
+  std::error_code Write(std::string_view texts) override {
+    writes_.push_back(Recognise(texts));
+    return {};
+  }
   bool WritesToTerminal() const override { return true; }
   void WaitKey() override {}
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <string>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -31,14 +32,19 @@ class FakePort : public ConsolePort {
     return count;
   }
 
-  void Write(std::string_view texts) override {
+  std::error_code Write(std::string_view texts) override {
     output_.append(texts);
     ++writes_;
+    const auto write = static_cast<std::size_t>(writes_ - 1);
+    return write < failures_.size() ? failures_[write] : std::error_code();
   }
 
   bool WritesToTerminal() const override { return terminal_; }
 
   void WaitKey() override { output_at_key_waits_.push_back(output_); }
+
+  // What the port's writes return, the first write's first; the writes beyond them succeed.
+  void SetWriteResults(std::vector<std::error_code> results) { failures_ = std::move(results); }
 
   // Everything written so far.
   const std::string& output() const { return output_; }
@@ -58,6 +64,7 @@ class FakePort : public ConsolePort {
   int writes_ = 0;
   std::vector<std::string> output_at_reads_;
   std::vector<std::string> output_at_key_waits_;
+  std::vector<std::error_code> failures_;
 };
 
 }  // namespace hilo

@@ -37,13 +37,16 @@ std::size_t WriteSome(int fd, std::span<const char> bytes) {
     if (count > 0) return static_cast<std::size_t>(count);
     if (count < 0 && errno == EINTR) continue;
     if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && WaitFor(fd, POLLOUT)) continue;
+    // A write that took nothing, with no error, is a failure the system gave no reason for.
+    if (count == 0) errno = EIO;
     return 0;
   }
 }
 
-bool WriteAllTo(int fd, std::string_view bytes) {
-  return WriteAll(std::span(bytes),
-                  [fd](std::span<const char> rest) { return WriteSome(fd, rest); });
+std::error_code WriteAllTo(int fd, std::string_view bytes) {
+  const bool whole =
+      WriteAll(std::span(bytes), [fd](std::span<const char> rest) { return WriteSome(fd, rest); });
+  return whole ? std::error_code() : std::error_code(errno, std::generic_category());
 }
 
 }  // namespace hilo

@@ -25,23 +25,28 @@ class PosixConsolePort final : public ConsolePort {
   PosixConsolePort()
       : encoder_(ChooseOutputEncoding(LocaleCodeset())), writes_to_terminal_(isatty(1) == 1) {}
 
-  // On a terminal, ends the game's last line, so the shell's prompt starts on a line of its own.
-  // Output to a file or a pipe is left exactly as the game wrote it.
-  ~PosixConsolePort() override {
-    if (writes_to_terminal_ && last_byte_ != '\n') WriteAllTo(STDOUT_FILENO, "\n");
-  }
-  PosixConsolePort(const PosixConsolePort&) = delete;
-  PosixConsolePort& operator=(const PosixConsolePort&) = delete;
-
   std::size_t Read(std::span<char> buffer) override {
     // End of input and every read error (a closed or unreadable input) end the game alike.
     const ssize_t count = ReadSome(STDIN_FILENO, buffer);
     return count > 0 ? static_cast<std::size_t>(count) : 0;
   }
 
-  void Write(std::string_view texts) override {
+  std::error_code Write(std::string_view texts) override {
     if (!texts.empty()) last_byte_ = texts.back();
-    encoder_.Encode(texts, [](std::string_view bytes) { WriteAllTo(STDOUT_FILENO, bytes); });
+    std::error_code first_failure;
+    encoder_.Encode(texts, [&first_failure](std::string_view bytes) {
+      const std::error_code failed = WriteAllTo(STDOUT_FILENO, bytes);
+      if (!first_failure) first_failure = failed;
+    });
+    return first_failure;
+  }
+
+  // On a terminal, ends the game's last line, so the shell's prompt starts on a line of its own.
+  // Output to a file or a pipe is left exactly as the game wrote it.
+  std::error_code EndOutput() override {
+    if (!writes_to_terminal_ || last_byte_ == '\n') return {};
+    last_byte_ = '\n';
+    return WriteAllTo(STDOUT_FILENO, "\n");
   }
 
   bool WritesToTerminal() const override { return writes_to_terminal_; }

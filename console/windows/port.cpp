@@ -4,6 +4,7 @@
 #include <array>
 #include <span>
 #include <string>
+#include <system_error>
 
 #include "console/console_port.h"
 #include "console/windows/keyboard.h"
@@ -49,16 +50,11 @@ class WindowsPort : public ConsolePort {
     return delivered;
   }
 
-  void Write(std::string_view texts) override {
+  std::error_code Write(std::string_view texts) override {
     // The texts are Shift_JIS bytes; the line ends become CR LF, on a console and in a file.
     crlf_.clear();
     AppendWithCrLf(crlf_, texts);
-    // Nobody is told of a failed write: the game goes on.
-    if (output_is_console_) {
-      WriteToConsole(crlf_);
-    } else {
-      WriteBytes(crlf_);
-    }
+    return output_is_console_ ? WriteToConsole(crlf_) : WriteBytes(crlf_);
   }
 
   bool WritesToTerminal() const override { return output_is_device_; }
@@ -66,29 +62,37 @@ class WindowsPort : public ConsolePort {
   void WaitKey() override { keyboard_.WaitKey(); }
 
  private:
-  // Writes bytes unchanged: what files and pipes get, byte for byte.
-  bool WriteBytes(std::string_view bytes) const {
-    return WriteAll(std::span(bytes), [this](std::span<const char> rest) -> std::size_t {
+  // Writes bytes unchanged: what files and pipes get, byte for byte. Returns why a write failed.
+  std::error_code WriteBytes(std::string_view bytes) const {
+    return Failure(WriteAll(std::span(bytes), [this](std::span<const char> rest) -> std::size_t {
       DWORD written = 0;
       const auto size = static_cast<DWORD>(rest.size());
       return WriteFile(output_, rest.data(), size, &written, nullptr) ? written : 0;
-    });
+    }));
   }
 
-  // Writes UTF-16 units to the console's screen.
-  bool WriteUnits(std::span<const wchar_t> units) const {
-    return WriteAll(units, [this](std::span<const wchar_t> rest) -> std::size_t {
+  // Writes UTF-16 units to the console's screen. Returns why a write failed.
+  std::error_code WriteUnits(std::span<const wchar_t> units) const {
+    return Failure(WriteAll(units, [this](std::span<const wchar_t> rest) -> std::size_t {
       DWORD written = 0;
       const auto size = static_cast<DWORD>(rest.size());
       return WriteConsoleW(output_, rest.data(), size, &written, nullptr) ? written : 0;
-    });
+    }));
+  }
+
+  // No error for a whole write; else the reason Windows gave for the write that failed, the last
+  // call it answered.
+  static std::error_code Failure(bool whole) {
+    if (whole) return {};
+    const DWORD reason = GetLastError();
+    return {static_cast<int>(reason != 0 ? reason : ERROR_WRITE_FAULT), std::system_category()};
   }
 
   // Writes cp932 to the console as UTF-16, which a console shows whatever its code page: the game
   // neither reads nor sets it, and on any but 932 the bytes as stored would show as other
   // characters. Windows' own table of code page 932 converts them, the one a console on that code
   // page shows them by.
-  void WriteToConsole(std::string_view cp932) const {
+  std::error_code WriteToConsole(std::string_view cp932) const {
     std::array<wchar_t, kConsolePieceBytes> wide;
     while (!cp932.empty()) {
       const std::string_view piece = FirstPiece(cp932, kConsolePieceBytes);
@@ -96,11 +100,12 @@ class WindowsPort : public ConsolePort {
       const int units = MultiByteToWideChar(932, 0, piece.data(), static_cast<int>(piece.size()),
                                             wide.data(), static_cast<int>(wide.size()));
       // Without the system's table of code page 932 the bytes go out as stored.
-      const bool written = units > 0
-                               ? WriteUnits(std::span(wide).first(static_cast<std::size_t>(units)))
-                               : WriteBytes(piece);
-      if (!written) return;
+      const std::error_code failed =
+          units > 0 ? WriteUnits(std::span(wide).first(static_cast<std::size_t>(units)))
+                    : WriteBytes(piece);
+      if (failed) return failed;
     }
+    return {};
   }
 
   HANDLE input_;
