@@ -80,6 +80,21 @@ TEST(ConsoleFlushTest, TerminalGetsEveryTextAtOnce) {
   EXPECT_EQ(port.writes(), 2);
 }
 
+TEST(ConsoleFinishTest, TheFirstFailedWriteIsKeptThroughTheWritesAfterIt) {
+  FakePort port({}, /*terminal=*/true);  // each text is a write of its own
+  port.SetWriteResults({{},
+                        std::make_error_code(std::errc::no_space_on_device),
+                        std::make_error_code(std::errc::io_error),
+                        {}});
+  Console console(port);
+  console.Write("a");
+  console.Write("b");
+  console.Write("c");
+  console.Write("d");
+  EXPECT_EQ(console.Finish(), std::make_error_code(std::errc::no_space_on_device));
+  EXPECT_EQ(port.output(), "abcd");  // the game wrote on regardless
+}
+
 TEST(AskChoiceTest, ReasksOnceAfterEveryOtherToken) {
   constexpr std::array<std::string_view, 2> kYesNo = {"y", "n"};
   const struct {
