@@ -30,14 +30,15 @@ constexpr const char* kOutOfMemory = "hilo: out of memory\n";
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  // --help and --version answer without playing, and a mistaken command line is said; the game
-  // takes no other argument.
-  if (const auto status = hilo::AnswerCommandLine({argv, argv + argc})) return *status;
-  // The player's character set, as the environment sets it, by which the output is encoded where
-  // the platform converts it. It changes the whole process, so it is set here, once, at start-up.
-  std::setlocale(LC_CTYPE, "");
+  // Set first: reading the command line already takes memory.
   std::set_terminate(EndWithoutMemory);
   try {
+    // --help and --version answer without playing, and a mistaken command line is said; the game
+    // takes no other argument.
+    if (const auto status = hilo::AnswerCommandLine({argv, argv + argc})) return *status;
+    // The player's character set, as the environment sets it, by which the output is encoded
+    // where the platform converts it. It changes the whole process, so it is set here, once.
+    std::setlocale(LC_CTYPE, "");
     const auto port = hilo::MakeStandardPort();
     hilo::SystemClock clock;
     hilo::Console console(*port);
