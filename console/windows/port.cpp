@@ -80,8 +80,8 @@ class WindowsPort : public ConsolePort {
     }));
   }
 
-  // No error for a whole write; else the reason Windows gave for the write that failed, the last
-  // call it answered.
+  // No error for a whole write; else the reason Windows gave for the write that failed, which was
+  // the last call made.
   static std::error_code Failure(bool whole) {
     if (whole) return {};
     const DWORD reason = GetLastError();
