@@ -21,9 +21,10 @@ trap restore EXIT
 [[ -f $build/build.ninja || -f $build/Makefile ]] || cmake --preset default >/dev/null
 cmake --build "$build" >/dev/null
 
-# Adds "#" at the end of the first string literal after "<name> =" in a text constant.
+# Adds "#" at the end of the first string literal after "<name> =" in a text constant, marked for
+# translation or not.
 mutate_text() {
-  NAME=$1 perl -0pi -e 's/(string_view \Q$ENV{NAME}\E =\s*"(?:[^"\\]|\\.)*)"/$1#"/' game/texts.h
+  NAME=$1 perl -0pi -e 's/(string_view \Q$ENV{NAME}\E =\s*(?:Japanese\(\s*)?"(?:[^"\\]|\\.)*)"/$1#"/' game/texts.h
 }
 
 # Adds "#" at the end of one string of the difficulty table, given as its row and its column
