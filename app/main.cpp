@@ -6,6 +6,7 @@
 
 #include "app/command_line.h"
 #include "app/system_clock.h"
+#include "app/translation.h"
 #include "console/console.h"
 #include "console/console_port.h"
 #include "game/game_flow.h"
@@ -42,7 +43,8 @@ int main(int argc, char* argv[]) {
     const auto port = hilo::MakeStandardPort();
     hilo::SystemClock clock;
     hilo::Console console(*port);
-    hilo::GameFlow(console, clock).Run();
+    // The texts in the player's language, chosen by the locale's messages category.
+    hilo::GameFlow(console, clock, hilo::PlayersTranslation()).Run();
     // Every ending is a normal one; the console hands on its last output as it goes out of scope.
     return 0;
   } catch (const std::bad_alloc&) {

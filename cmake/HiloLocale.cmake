@@ -9,3 +9,5 @@ if(HILO_LOCALE_FROM_BINDIR STREQUAL "")
   set(HILO_LOCALE_FROM_BINDIR ".")
 endif()
 cmake_path(SET HILO_BUILD_LOCALEDIR NORMALIZE "${CMAKE_BINARY_DIR}/app/${HILO_LOCALE_FROM_BINDIR}")
+# The languages the game has catalogs for, one line each in po/LINGUAS.
+file(STRINGS "${PROJECT_SOURCE_DIR}/po/LINGUAS" HILO_LANGUAGES REGEX "^[^#]")

@@ -1,0 +1,69 @@
+#include <libintl.h>
+#include <unistd.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/catalog_check.h"
+#include "app/translation.h"
+
+namespace hilo {
+namespace {
+
+constexpr const char* kDomain = "hilo";
+
+// The folder of the game's catalogs, at the same place relative to the game as the install put
+// them; empty when the game cannot tell where it is.
+std::string CatalogFolder() {
+  std::string path(4096, '\0');
+  const ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
+  if (length <= 0 || static_cast<std::size_t>(length) == path.size()) return {};
+  path.resize(static_cast<std::size_t>(length));
+  return path.substr(0, path.rfind('/') + 1) + HILO_LOCALE_FROM_BINDIR;
+}
+
+// The whole file at path; nothing when it cannot be opened, which gettext meets the same way.
+std::optional<std::string> Contents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string_view Translated(std::string_view original) {
+  // The game's texts are literals, each ending in a NUL, but a view does not promise one. Without a
+  // translation gettext gives back the copy, which goes: the original stays.
+  const std::string id(original);
+  const char* const translation = dgettext(kDomain, id.c_str());
+  return translation == id.c_str() ? original : std::string_view(translation);
+}
+
+}  // namespace
+
+Translate PlayersTranslation() {
+  // gettext chooses by the messages category, which the environment sets as for the character set.
+  const char* const locale = std::setlocale(LC_MESSAGES, "");
+  const std::string_view name = locale == nullptr ? "C" : locale;
+  // Here gettext translates nothing and reads no catalog, LANGUAGE or not.
+  if (name == "C" || name == "POSIX") return Untranslated;
+  const std::string folder = CatalogFolder();
+  if (folder.empty()) return Untranslated;
+  const char* const languages = std::getenv("LANGUAGE");
+  // Every catalog gettext might read is read whole first: one cut short or corrupt leaves the game
+  // in its Japanese, rather than have gettext read past its end.
+  for (const std::string& catalog :
+       CatalogNamesToTry(name, languages == nullptr ? "" : languages, HILO_LANGUAGES)) {
+    const auto bytes = Contents(folder + "/" + catalog + "/LC_MESSAGES/" + kDomain + ".mo");
+    if (bytes && !CatalogIsWhole(*bytes)) return Untranslated;
+  }
+  if (bindtextdomain(kDomain, folder.c_str()) == nullptr) return Untranslated;
+  // Translations arrive in UTF-8, as the originals are, and the port encodes both alike.
+  if (bind_textdomain_codeset(kDomain, "UTF-8") == nullptr) return Untranslated;
+  return Translated;
+}
+
+}  // namespace hilo
