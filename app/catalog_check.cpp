@@ -75,8 +75,8 @@ void AddVariants(std::string_view name, std::vector<std::string>& names) {
   for (const auto territory : territories) {
     for (const auto& set : codesets) {
       for (const auto modifier : modifiers) {
-        std::string variant = std::string(language) + std::string(territory) + set +
-                              std::string(modifier);
+        std::string variant =
+            std::string(language) + std::string(territory) + set + std::string(modifier);
         if (std::find(names.begin(), names.end(), variant) == names.end()) {
           names.push_back(std::move(variant));
         }
@@ -100,7 +100,9 @@ bool CatalogIsWhole(std::string_view bytes) {
   if (bytes.size() < kHeaderSize) return false;
   const bool big_endian = WordAt(bytes, 0, true) == kMagic;
   if (!big_endian && WordAt(bytes, 0, false) != kMagic) return false;
-  const auto word = [&](std::uint64_t at) -> std::uint64_t { return WordAt(bytes, at, big_endian); };
+  const auto word = [&](std::uint64_t at) -> std::uint64_t {
+    return WordAt(bytes, at, big_endian);
+  };
   // Revision 0 is what msgfmt writes for texts without system-dependent strings, as ours are.
   const std::uint64_t count = word(8);
   const std::uint64_t originals = word(12);

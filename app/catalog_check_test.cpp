@@ -107,7 +107,8 @@ TEST(CatalogNamesToTryTest, HoldsEveryVariantGettextTriesOfEachName) {
     std::vector<std::string> expected;
   } cases[] = {
       {"en_US.UTF-8", "", {"en_US.UTF-8", "en_US.utf8", "en_US", "en.UTF-8", "en.utf8", "en"}},
-      {"de_AT.ISO-8859-15@euro", "",
+      {"de_AT.ISO-8859-15@euro",
+       "",
        {"de_AT.ISO-8859-15@euro", "de_AT.iso885915@euro", "de_AT@euro", "de@euro", "de_AT",
         "de.ISO-8859-15", "de"}},
       {"C.UTF-8", "fr:pt_BR", {"fr", "pt_BR", "pt", "C"}},

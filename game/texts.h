@@ -34,15 +34,15 @@ inline constexpr std::string_view kIntroductionGuess = Japanese(
     "このゲームは、次に出てくる数字が\n現在の数字より大きいか小さいかを予測するゲームです\n\n");
 inline constexpr std::string_view kIntroductionHowToAnswer = Japanese(
     "現在の数字より大きいと思った場合は\"h\"を\n小さいと思ったら\"l\"を入力して\n\"Enter\"キーを押してください\n\n");
-inline constexpr std::string_view kIntroductionGameOver = Japanese(
-    "間違えた時点でゲームオーバーとなります\n\n");
-inline constexpr std::string_view kIntroductionCards = Japanese(
-    "表示される数字は、トランプのカードに倣って\n");
+inline constexpr std::string_view kIntroductionGameOver =
+    Japanese("間違えた時点でゲームオーバーとなります\n\n");
+inline constexpr std::string_view kIntroductionCards =
+    Japanese("表示される数字は、トランプのカードに倣って\n");
 inline constexpr std::string_view kIntroductionCardValue = "%d,";
-inline constexpr std::string_view kIntroductionFaceCards = Japanese(
-    "J,Q,K,A　の13個です\n%dが最弱で、Aが最強になります\n\n");
-inline constexpr std::string_view kIntroductionFinish = Japanese(
-    "ゲームの途中で\"finish\"と入力するとゲームが終了します\n\n");
+inline constexpr std::string_view kIntroductionFaceCards =
+    Japanese("J,Q,K,A　の13個です\n%dが最弱で、Aが最強になります\n\n");
+inline constexpr std::string_view kIntroductionFinish =
+    Japanese("ゲームの途中で\"finish\"と入力するとゲームが終了します\n\n");
 inline constexpr std::string_view kIntroductionChooseDifficulty = Japanese(
     "始める前にまず、難易度を\n\"Hard\", \"Nomal\", \"Easy\", \"Beginner\"\nの中から選択してください");
 
@@ -50,8 +50,10 @@ inline constexpr std::string_view kIntroductionChooseDifficulty = Japanese(
 inline constexpr std::string_view kSelectDifficulty = "\n\n\nSelect difficulty>";
 inline constexpr std::string_view kSelectDifficultyAgain =
     "\n\n\"hard\", \"nomal\", \"easy\" or \"beginner\"\n\nSelect dificulty>";
-inline constexpr std::string_view kDifficultyChosen = Japanese("\n\n\n\n\n\"%s\"が選択されました\n");
-inline constexpr std::string_view kGoodLuck = Japanese("\n\nでは、頑張ってください!!\n\nGood Luck!!\n\n\n");
+inline constexpr std::string_view kDifficultyChosen =
+    Japanese("\n\n\n\n\n\"%s\"が選択されました\n");
+inline constexpr std::string_view kGoodLuck =
+    Japanese("\n\nでは、頑張ってください!!\n\nGood Luck!!\n\n\n");
 
 // The rules of each difficulty, written after it is chosen.
 inline constexpr std::string_view kHigherAwardsTenPerStep = Japanese(
@@ -64,8 +66,8 @@ inline constexpr std::string_view kLowerAwardsBanded = Japanese(
     "\n\n\"l\"を選択したときの得点が\n前の数が10以下の吐合は100point\nJ-Kの場合は75point\nAの場合は50pointになります");
 inline constexpr std::string_view kContinueCostsFiveHundred = Japanese(
     "\n\nゲームオーバーになった後にコンティニューすると\nそれまでのポイントから500point引かれます");
-inline constexpr std::string_view kContinueClearsPoints = Japanese(
-    "\n\nゲームオーバーになった後にコンティニューすると\nポイントがクリアされます");
+inline constexpr std::string_view kContinueClearsPoints =
+    Japanese("\n\nゲームオーバーになった後にコンティニューすると\nポイントがクリアされます");
 inline constexpr std::string_view kContinueHalvesPoints = Japanese(
     "\n\nゲームオーバーになった後にコンティニューすると\nポイントが2/1になります(小数点以下繰上げ)");
 
@@ -85,8 +87,8 @@ inline constexpr std::string_view kEven = "\nEven\n\nYour point is: %d\n\n";
 inline constexpr std::string_view kLose = "\nYou Lose...\n\nYour final point is: %d\n\nContinue?>";
 
 // Changing the difficulty during play.
-inline constexpr std::string_view kChangeClearsPoints = Japanese(
-    "\n\n難易度の選択に戻るとポイントがクリアされます\n");
+inline constexpr std::string_view kChangeClearsPoints =
+    Japanese("\n\n難易度の選択に戻るとポイントがクリアされます\n");
 inline constexpr std::string_view kAskChange = "\n\nWill you change difficulty?>";
 inline constexpr std::string_view kAskChangeAgain = "\n\nWill you change difficulty? Y or N>";
 
