@@ -1,10 +1,11 @@
+#include <fcntl.h>
 #include <libintl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <clocale>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,11 +28,29 @@ std::string CatalogFolder() {
   return path.substr(0, path.rfind('/') + 1) + HILO_LOCALE_FROM_BINDIR;
 }
 
-// The whole file at path; nothing when it cannot be opened, which gettext meets the same way.
+// The whole file at path; nothing when it is no regular file or cannot be read, as gettext finds.
+// Plain reads: a stream would throw on a read that fails, a folder's among them.
 std::optional<std::string> Contents(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  std::optional<std::string> contents;
+  struct stat status {};
+  if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
+    contents.emplace(static_cast<std::size_t>(status.st_size), '\0');
+    std::size_t got = 0;
+    while (contents && got < contents->size()) {
+      const ssize_t n = read(fd, contents->data() + got, contents->size() - got);
+      if (n > 0) {
+        got += static_cast<std::size_t>(n);
+      } else if (n == 0) {
+        contents->resize(got);  // it shrank as it was read: taken as it is, the check refuses it
+      } else if (errno != EINTR) {
+        contents.reset();
+      }
+    }
+  }
+  close(fd);
+  return contents;
 }
 
 std::string_view Translated(std::string_view original) {
