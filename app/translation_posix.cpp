@@ -76,7 +76,9 @@ Translate PlayersTranslation() {
   // in its Japanese, rather than have gettext read past its end.
   for (const std::string& catalog :
        CatalogNamesToTry(name, languages == nullptr ? "" : languages, HILO_LANGUAGES)) {
-    const auto bytes = Contents(folder + "/" + catalog + "/LC_MESSAGES/" + kDomain + ".mo");
+    std::string path = folder;
+    path.append("/").append(catalog).append("/LC_MESSAGES/").append(kDomain).append(".mo");
+    const auto bytes = Contents(path);
     if (bytes && !CatalogIsWhole(*bytes)) return Untranslated;
   }
   if (bindtextdomain(kDomain, folder.c_str()) == nullptr) return Untranslated;
