@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <clocale>
 #include <cstdlib>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +16,9 @@ namespace hilo {
 namespace {
 
 constexpr const char* kDomain = "hilo";
+// Far more than the game's few texts take in any language: a larger file is no catalog of ours,
+// and reading it whole would cost the memory the game keeps small.
+constexpr off_t kLargestCatalog = off_t{1} << 20;
 
 // The folder of the game's catalogs, at the same place relative to the game as the install put
 // them; empty when the game cannot tell where it is.
@@ -28,29 +30,32 @@ std::string CatalogFolder() {
   return path.substr(0, path.rfind('/') + 1) + HILO_LOCALE_FROM_BINDIR;
 }
 
-// The whole file at path; nothing when it is no regular file or cannot be read, as gettext finds.
-// Plain reads: a stream would throw on a read that fails, a folder's among them.
-std::optional<std::string> Contents(const std::string& path) {
+// False when a catalog is at path that gettext might read but that is not whole, or is no regular
+// file, or cannot be read: on a folder, glibc reads, fails and loses what it allocated for it.
+// Plain reads: a stream would throw on a read that fails.
+bool AbsentOrWhole(const std::string& path) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  std::optional<std::string> contents;
+  if (fd < 0) return errno == ENOENT || errno == ENOTDIR;
+  bool whole = false;
   struct stat status {};
-  if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
-    contents.emplace(static_cast<std::size_t>(status.st_size), '\0');
+  if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size <= kLargestCatalog) {
+    std::string contents(static_cast<std::size_t>(status.st_size), '\0');
     std::size_t got = 0;
-    while (contents && got < contents->size()) {
-      const ssize_t n = read(fd, contents->data() + got, contents->size() - got);
+    bool failed = false;
+    while (!failed && got < contents.size()) {
+      const ssize_t n = read(fd, contents.data() + got, contents.size() - got);
       if (n > 0) {
         got += static_cast<std::size_t>(n);
       } else if (n == 0) {
-        contents->resize(got);  // it shrank as it was read: taken as it is, the check refuses it
-      } else if (errno != EINTR) {
-        contents.reset();
+        contents.resize(got);  // it shrank as it was read: taken as it is, the check refuses it
+      } else {
+        failed = errno != EINTR;
       }
     }
+    whole = !failed && CatalogIsWhole(contents);
   }
   close(fd);
-  return contents;
+  return whole;
 }
 
 std::string_view Translated(std::string_view original) {
@@ -78,8 +83,7 @@ Translate PlayersTranslation() {
        CatalogNamesToTry(name, languages == nullptr ? "" : languages, HILO_LANGUAGES)) {
     std::string path = folder;
     path.append("/").append(catalog).append("/LC_MESSAGES/").append(kDomain).append(".mo");
-    const auto bytes = Contents(path);
-    if (bytes && !CatalogIsWhole(*bytes)) return Untranslated;
+    if (!AbsentOrWhole(path)) return Untranslated;
   }
   if (bindtextdomain(kDomain, folder.c_str()) == nullptr) return Untranslated;
   // Translations arrive in UTF-8, as the originals are, and the port encodes both alike.
