@@ -6,6 +6,7 @@
 
 #include "app/command_line.h"
 #include "app/system_clock.h"
+#include "app/translation.h"
 #include "app/write_error.h"
 #include "console/console.h"
 #include "console/console_port.h"
@@ -42,7 +43,8 @@ int main(int argc, char* argv[]) {
     const auto port = hilo::MakeStandardPort();
     hilo::SystemClock clock;
     hilo::Console console(*port);
-    hilo::GameFlow(console, clock).Run();
+    // The texts in the player's language, chosen by the locale's messages category.
+    hilo::GameFlow(console, clock, hilo::PlayersTranslation()).Run();
     // Every ending is a normal one, and it is a success if the player was shown everything. A
     // write that failed did not stop the game, since nobody could be told; now standard error is.
     return hilo::StatusAfterOutput(console.Finish());

@@ -48,7 +48,18 @@ class TextFor {
   // The text, placeholders and all.
   constexpr std::string_view text() const { return text_; }
 
+  // translation in place of this text when its placeholders are this text's, in order; else this
+  // text. A translation comes at run time, so this is how it meets the compile-time check.
+  constexpr TextFor TranslatedTo(std::string_view translation) const {
+    return PlaceholdersAre(translation, {kKinds, sizeof...(Values)}) ? TextFor(translation, {})
+                                                                     : *this;
+  }
+
  private:
+  struct Checked {};
+  constexpr TextFor(std::string_view text, Checked /*placeholders already checked*/)
+      : text_(text) {}
+
   // The kind of placeholder each value fills, in order: a number "%d", anything else "%s".
   static constexpr char kKinds[] = {(std::is_integral_v<Values> ? 'd' : 's')..., '\0'};
 

@@ -260,7 +260,8 @@ class Pipes:
     def play(self, game):
         """Plays a transcript, each line typed once its prompt has arrived: byte for byte, nothing
         on standard error, status 0."""
-        process = on_pipes(environment(second=game.seconds[0]))
+        process = on_pipes(environment(second=game.seconds[0],
+                                       **transcripts.locale_settings(game.locale)))
         screen = Screen(process.stdout.fileno(), process.pid)
         plan, last = transcripts.typing_plan(game, lambda line: b"")
         for before, line in plan:
@@ -281,9 +282,10 @@ def check_tmpdir():
                     f"writable", pytrace=False)
 
 
-def make_locale(folder, source, charset, name):
-    """Makes a locale from the system's sources into folder; False when the sources or localedef
-    are missing. localedef's status may warn of a locale it made, so the locale is looked at."""
-    subprocess.run(["localedef", "-c", "-f", charset, "-i", source, str(folder / name)],
+def make_locale(folder, source, charset, name, *options):
+    """Makes a locale from the system's sources into folder, with localedef's further options;
+    False when the sources or localedef are missing. localedef's status may warn of a locale it
+    made, so the locale is looked at."""
+    subprocess.run(["localedef", "-c", *options, "-f", charset, "-i", source, str(folder / name)],
                    env=environment(second=None), capture_output=True, check=False)
     return (folder / name / "LC_CTYPE").exists()

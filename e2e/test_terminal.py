@@ -22,7 +22,8 @@ ANSWERS = b"hard\nfinish\ny y\nmore words\n"
 def test_transcript(terminal, game):
     # Each line is typed once its prompt shows; the terminal echoes it as it is.
     plan, last = transcripts.typing_plan(game, lambda line: line + b"\n")
-    screen = terminal(GAME, hilo_helper.environment(second=game.seconds[0]))
+    screen = terminal(GAME, hilo_helper.environment(second=game.seconds[0],
+                                                    **transcripts.locale_settings(game.locale)))
     before = screen.found
     for shown, line in plan:
         screen.expect(crlf(shown))

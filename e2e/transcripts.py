@@ -1,9 +1,12 @@
 """The hand-written games of game/transcripts, as the end-to-end tests play them."""
 
+import atexit
 import dataclasses
 import functools
 import os
 import pathlib
+import shutil
+import tempfile
 
 import pytest
 
@@ -14,12 +17,14 @@ FOLDER = pathlib.Path(os.environ.get("HILO_TRANSCRIPTS_DIR",
 @dataclasses.dataclass
 class Transcript:
     """One game: the clock's seconds, how it ends (key, game or input), the typed lines, each with
-    its line feed, and the exact output, UTF-8 with LF line ends."""
+    its line feed, and the exact output, UTF-8 with LF line ends; the locale it plays in when it
+    names one."""
     name: str
     seconds: list
     ends: str
     lines: list
     output: bytes
+    locale: str = None
 
     def input(self):
         return b"".join(self.lines)
@@ -41,6 +46,9 @@ def read(path):
     while lines[number].startswith(b"#"):
         number += 1
     seconds = take('"clock:" and its seconds', lambda line: line.startswith(b"clock: "))
+    locale = None
+    if lines[number].startswith(b"locale: "):
+        locale = take('"locale:"', lambda line: True)[8:].decode()
     ends = take('"ends: key", "ends: game" or "ends: input"',
                 lambda line: line in (b"ends: key", b"ends: game", b"ends: input"))
     take('"input:"', lambda line: line == b"input:")
@@ -50,7 +58,28 @@ def read(path):
     if len(lines) == number or lines[-1] != b"":
         raise ValueError(f"{path}: the output must end with one extra line feed")
     return Transcript(path.stem, [int(s) for s in seconds.split()[1:]], ends[6:].decode(), typed,
-                      b"\n".join(lines[number:-1]))
+                      b"\n".join(lines[number:-1]), locale)
+
+
+@functools.cache
+def locale_settings(name):
+    """The environment's entries that play a game in the locale name (LANGUAGE_TERRITORY.CHARSET),
+    made by localedef into a folder of this run; none for no name."""
+    if name is None:
+        return {}
+    import hilo_helper
+    folder = pathlib.Path(tempfile.mkdtemp(prefix="hilo-locale-"))
+    atexit.register(shutil.rmtree, folder, ignore_errors=True)
+    source, _, charset = name.partition(".")
+    # A locale's files are in the byte order of the C library that reads them: a game cross-built
+    # for another order (s390x under qemu) needs it in its own, which its ELF header gives.
+    with open(hilo_helper.game_command()[-1], "rb") as game:
+        header = game.read(6)
+    order = {b"\x01": ["--little-endian"], b"\x02": ["--big-endian"]}.get(header[5:6], [])
+    if not hilo_helper.make_locale(folder, source, charset, name,
+                                   *(order if header.startswith(b"\x7fELF") else [])):
+        pytest.skip(f"no {name} locale can be made here (localedef and its sources needed)")
+    return {"LC_ALL": name, "LOCPATH": str(folder)}
 
 
 class Broken:
@@ -126,7 +155,8 @@ def named(name):
 def introduction():
     """The introduction up to the first prompt, as the first game that parses has it: every game
     begins with it."""
-    first = next(game for game in games() if not isinstance(game, Broken))
+    first = next(game for game in games()
+                 if not isinstance(game, Broken) and game.locale is None)
     return through_prompt(first.output, 1)
 
 

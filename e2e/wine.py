@@ -101,6 +101,8 @@ class Files:
     def play(self, game):
         """Plays a transcript, its input given whole: byte for byte, nothing on standard error,
         status 0."""
+        if game.locale:
+            pytest.skip(f"plays in {game.locale}, a locale of the Linux game's only")
         self.run(game.input(), hilo_helper.environment(second=game.seconds[0])).played(
             self.form(game.output))
 

@@ -26,7 +26,8 @@ constexpr auto kDifficultyChoices = [] {
 
 }  // namespace
 
-GameFlow::GameFlow(Console& console, Clock& clock) : console_(console), clock_(clock) {}
+GameFlow::GameFlow(Console& console, Clock& clock, const Translate& translate)
+    : console_(console), clock_(clock), texts_(translate) {}
 
 void GameFlow::Run() {
   while (Step()) {
@@ -70,16 +71,16 @@ bool GameFlow::Step() {
 
 GameFlow::State GameFlow::Introduce() {
   score_ = 0;
-  console_.Write(texts::kIntroductionGuess);
-  console_.Write(texts::kIntroductionHowToAnswer);
-  console_.Write(texts::kIntroductionGameOver);
-  console_.Write(texts::kIntroductionCards);
+  console_.Write(texts_.introduction_guess);
+  console_.Write(texts_.introduction_how_to_answer);
+  console_.Write(texts_.introduction_game_over);
+  console_.Write(texts_.introduction_cards);
   for (Card number = kLowestCard; number <= 10; ++number) {
     console_.Write(texts::kIntroductionCardValue, number);
   }
-  console_.Write(texts::kIntroductionFaceCards, kLowestCard);
-  console_.Write(texts::kIntroductionFinish);
-  console_.Write(texts::kIntroductionChooseDifficulty);
+  console_.Write(texts_.introduction_face_cards, kLowestCard);
+  console_.Write(texts_.introduction_finish);
+  console_.Write(texts_.introduction_choose_difficulty);
   return State::kChoosingDifficulty;
 }
 
@@ -93,9 +94,9 @@ GameFlow::State GameFlow::ChooseDifficulty() {
     return State::kQuitFromChoice;
   }
   difficulty_ = *DifficultyFromKeyword(*choice);
-  console_.Write(texts::kDifficultyChosen, InfoOf(difficulty_).display_name);
-  for (const auto text : texts::RulesTextsOf(difficulty_)) console_.Write(text);
-  console_.Write(texts::kGoodLuck);
+  console_.Write(texts_.difficulty_chosen, InfoOf(difficulty_).display_name);
+  for (const auto text : texts_.RulesOf(difficulty_)) console_.Write(text);
+  console_.Write(texts_.good_luck);
   current_ = ClockSeededDraw(clock_);
   return State::kTurn;
 }
@@ -120,7 +121,7 @@ GameFlow::State GameFlow::PlayTurn() {
     return State::kQuitQuestion;
   }
   if (token->Is(kWordChange)) {
-    console_.Write(texts::kChangeClearsPoints);
+    console_.Write(texts_.change_clears_points);
     console_.Write(texts::kAskChange);
     return State::kChangeQuestion;
   }
@@ -190,7 +191,7 @@ GameFlow::State GameFlow::GameOverChange() {
 
 GameFlow::State GameFlow::BackToChoice() {
   score_ = 0;
-  console_.Write(texts::kBackToChoice);
+  console_.Write(texts_.back_to_choice);
   return State::kChoosingDifficulty;
 }
 

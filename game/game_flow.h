@@ -1,6 +1,7 @@
 #pragma once
 
 #include "console/console.h"
+#include "game/translated_texts.h"
 #include "rules/card.h"
 #include "rules/clock.h"
 #include "rules/scoring.h"
@@ -26,8 +27,9 @@ class GameFlow {
     kFinished,            // the game is over
   };
 
-  // A game talking through console and drawing its cards from clock; both outlive the flow.
-  GameFlow(Console& console, Clock& clock);
+  // A game talking through console and drawing its cards from clock, both of which outlive the
+  // flow, in the language translate gives its Japanese texts.
+  GameFlow(Console& console, Clock& clock, const Translate& translate = Untranslated);
 
   // Plays the whole game, returning once it has finished.
   void Run();
@@ -58,6 +60,7 @@ class GameFlow {
 
   Console& console_;
   Clock& clock_;
+  const TranslatedTexts texts_;
   State state_ = State::kIntroduction;
   Difficulty difficulty_ = Difficulty::kHard;
   Card current_ = kLowestCard;

@@ -58,6 +58,10 @@ TranscriptCase ReadTranscript(const std::filesystem::path& file) {
     Malformed(file, number, "expected \"clock:\" and at least one second");
   }
   line = next_line();
+  if (After(line, "locale: ", rest)) {
+    c.locale = rest;
+    line = next_line();
+  }
   if (!After(line, "ends: ", rest) || (rest != "key" && rest != "game" && rest != "input")) {
     Malformed(file, number, R"(expected "ends: key", "ends: game" or "ends: input")");
   }

@@ -23,6 +23,7 @@ struct TranscriptCase {
   // The typed lines, each with its line feed. A game that ends by itself ends on the last word.
   std::vector<std::string> lines;
   std::string output;  // the exact expected output, UTF-8 with LF line ends
+  std::string locale;  // the locale it plays in, when it names one
 
   // All the typed lines as one text.
   std::string Input() const;

@@ -14,16 +14,20 @@ saved=$(mktemp -d)
 restore() {
   for file in "${files[@]}"; do cp "$saved/$(basename "$file")" "$file"; done
   rm -rf "$saved"
+  cmake -DHILO_CHECK_TEMPLATE=ON "$build" >/dev/null || true
 }
 for file in "${files[@]}"; do cp -p "$file" "$saved/$(basename "$file")"; done
 trap restore EXIT
 
 [[ -f $build/build.ninja || -f $build/Makefile ]] || cmake --preset default >/dev/null
+# A changed Japanese text is not yet in the catalogs' template: that check is not the one measured.
+cmake -DHILO_CHECK_TEMPLATE=OFF "$build" >/dev/null
 cmake --build "$build" >/dev/null
 
-# Adds "#" at the end of the first string literal after "<name> =" in a text constant.
+# Adds "#" at the end of the first string literal after "<name> =" in a text constant, marked for
+# translation or not.
 mutate_text() {
-  NAME=$1 perl -0pi -e 's/(string_view \Q$ENV{NAME}\E =\s*"(?:[^"\\]|\\.)*)"/$1#"/' game/texts.h
+  NAME=$1 perl -0pi -e 's/(string_view \Q$ENV{NAME}\E =\s*(?:Japanese\(\s*)?"(?:[^"\\]|\\.)*)"/$1#"/' game/texts.h
 }
 
 # Adds "#" at the end of one string of the difficulty table, given as its row and its column
