@@ -9,6 +9,7 @@ import termios
 import time
 
 import pexpect
+import pytest
 
 import hilo_helper
 
@@ -24,11 +25,42 @@ def start_session(ignored):
         signal.signal(number, signal.SIG_IGN)
 
 
+class Settings(list):
+    """Terminal settings as tcgetattr gives them; a failed comparison names what differs."""
+
+
+# The flags and keys a difference is told by, each field's by its names.
+FLAGS = {0: "IGNBRK BRKINT IGNPAR PARMRK INPCK ISTRIP INLCR IGNCR ICRNL IXON IXANY IXOFF IMAXBEL "
+            "IUTF8", 1: "OPOST ONLCR OCRNL ONOCR ONLRET", 2: "CSTOPB CREAD PARENB HUPCL CLOCAL",
+         3: "ISIG ICANON ECHO ECHOE ECHOK ECHONL NOFLSH TOSTOP ECHOCTL ECHOKE IEXTEN"}
+KEYS = "VINTR VQUIT VERASE VKILL VEOF VTIME VMIN VSTART VSTOP VSUSP VEOL VREPRINT VDISCARD " \
+    "VWERASE VLNEXT VEOL2"
+
+
+def differences(received, expected):
+    """What differs between two settings, by name: "ECHO: on, expected off"."""
+    said = []
+    for field, names in FLAGS.items():
+        for name in names.split():
+            flag = getattr(termios, name, 0)
+            on, wanted = bool(received[field] & flag), bool(expected[field] & flag)
+            if flag and on != wanted:
+                said.append(f"{name}: {'on' if on else 'off'}, expected "
+                            f"{'on' if wanted else 'off'}")
+    for name in KEYS.split():
+        at = getattr(termios, name)
+        if received[6][at] != expected[6][at]:
+            said.append(f"{name}: {received[6][at]!r}, expected {expected[6][at]!r}")
+    if received[4:6] != expected[4:6]:
+        said.append(f"speeds: {received[4:6]}, expected {expected[4:6]}")
+    return said or [f"{received!r} against {expected!r}"]
+
+
 def as_compared(settings):
     """Terminal settings, as tcgetattr gives them, but for their control characters all as bytes:
     the count and time of a read out of line mode come as numbers."""
     settings[6] = [bytes([c]) if isinstance(c, int) else c for c in settings[6]]
-    return settings
+    return Settings(settings)
 
 
 def terminal_name(master):
@@ -72,7 +104,7 @@ class Terminal:
         self.process.close()
 
     def type(self, keys):
-        os.write(self.master, keys)
+        os.write(self.master, self.screen.typing(keys))
 
     def expect(self, expected, whole=True, pid=None):
         self.screen.expect(expected, whole, pid)
@@ -98,8 +130,11 @@ class Terminal:
         start = len(self.screen.seen)
         os.write(self.probe, marker)
         deadline = time.monotonic() + hilo_helper.BOUND
-        while marker not in self.screen.seen[start:] and time.monotonic() < deadline:
-            self.screen.read(1)
+        while marker not in self.screen.seen[start:]:
+            if time.monotonic() > deadline:
+                pytest.fail(f"the end of what was written to the terminal had not come after "
+                            f"{hilo_helper.BOUND} s; its last bytes: {self.screen.seen[-160:]!r}")
+            self.screen.read(0.01)
         rest = self.screen.seen[start:].partition(marker)[0]
         self.screen.seen = self.screen.seen[:start] + rest
         return rest

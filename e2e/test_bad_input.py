@@ -11,9 +11,9 @@ import pytest
 import hilo_helper
 
 import transcripts
+from hilo_helper import GAME
 from transcripts import PRESS_KEY, QUIT, QUIT_AGAIN, SELECT_AGAIN
 
-GAME = [hilo_helper.BUILT_GAME]
 # Under AddressSanitizer, whose allocator reports running out of memory itself.
 SANITIZED = pytest.mark.skipif(b"__asan_init" in open(hilo_helper.BUILT_GAME, "rb").read(),
                                reason="the sanitizer's allocator reports running out of memory")
@@ -82,7 +82,7 @@ def test_out_of_memory_the_game_hands_on_its_output_says_so_once_and_exits_with_
     reasks = screen.rest()
     writer.join()
     assert hilo_helper.finish(game) == "exit 1"
-    assert game.stderr.read() == b"hilo: out of memory\n"
+    assert hilo_helper.errors_of(game) == b"hilo: out of memory\n"
     # What the game held is handed on whole: re-asks, and no part of one.
     assert len(reasks) > len(SELECT_AGAIN) and len(reasks) % len(SELECT_AGAIN) == 0
     assert reasks.endswith(SELECT_AGAIN)

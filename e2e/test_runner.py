@@ -8,12 +8,10 @@ import transcripts
 
 from transcripts import BACK_TO_CHOICE, PRESS_KEY, QUIT, QUIT_AGAIN, SELECT_AGAIN
 
-GAMES = transcripts.stopped()
 
-
-@pytest.mark.parametrize("game", GAMES, ids=[game.name for game in GAMES])
+@pytest.mark.parametrize("game", hilo_helper.transcript_cases())
 def test_transcript(runner, game):
-    runner.play(game)
+    runner.play(hilo_helper.parsed(game))
 
 
 @pytest.mark.parametrize("typed, prompts", [(b"", 1), (b"  \n\n", 1), (b"hard", 2)])

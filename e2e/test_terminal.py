@@ -11,18 +11,16 @@ import hilo_helper
 import transcripts
 from terminal import crlf
 
-GAMES = transcripts.stopped()
-GAME = [hilo_helper.BUILT_GAME]
-PRESS_KEY = b"Press key to finish.\r\n\r\n>"
-TO_THE_KEY_WAIT = b"hard\nfinish\ny\n"
+from hilo_helper import GAME, PRESS_KEY, TO_THE_KEY_WAIT
+
 ANSWERS = b"hard\nfinish\ny y\nmore words\n"
 
 
-@pytest.mark.parametrize("game", GAMES, ids=[game.name for game in GAMES])
+@pytest.mark.parametrize("game", hilo_helper.transcript_cases())
 def test_transcript(terminal, game):
     # Each line is typed once its prompt shows; the terminal echoes it as it is.
-    plan, last = transcripts.typing_plan(game, lambda line: line + b"\n")
-    screen = terminal(GAME, hilo_helper.environment(second=game.seconds[0]))
+    plan, last = transcripts.typing_plan(hilo_helper.parsed(game), lambda line: line + b"\n")
+    screen = terminal(GAME, hilo_helper.game_environment(game))
     before = screen.found
     for shown, line in plan:
         screen.expect(crlf(shown))
