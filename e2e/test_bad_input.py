@@ -107,3 +107,21 @@ def test_a_game_out_of_memory_as_it_starts_says_so_too():
         if game.returncode == 0:
             break
     assert outcomes.keys() == {127, 1, 0}, outcomes
+
+
+def test_a_reader_that_starts_late_on_a_non_blocking_pipe_gets_every_byte(tmp_path):
+    # The pipe is full long before the game is done; it must wait for the reader, not drop text.
+    words = 20_000
+    (tmp_path / "typed").write_bytes(b"x\n" * words + b"finish\ny\n")
+    reader, writer = os.pipe()
+    os.set_blocking(writer, False)
+    with open(tmp_path / "typed", "rb") as typed:
+        game = subprocess.Popen(GAME, env=hilo_helper.environment(), stdin=typed, stdout=writer,
+                                stderr=subprocess.PIPE, start_new_session=True)
+    os.close(writer)
+    # The reader starts once the game waits on the full pipe, or has given up and ended.
+    hilo_helper.wait_until(lambda: hilo_helper.quiet(game.pid), awaited="a wait on a full pipe")
+    output = hilo_helper.Screen(reader, game.pid).rest()
+    os.close(reader)
+    hilo_helper.Finished(output, hilo_helper.errors_of(game), hilo_helper.finish(game)).played(
+        transcripts.introduction() + SELECT_AGAIN * words + QUIT + PRESS_KEY)
