@@ -228,8 +228,8 @@ class Screen:
         self.mark = len(self.seen)
 
     def rest(self):
-        """Everything from now to the end of the output; fails once the game is stopped, or at the
-        bound."""
+        """Everything from now to the end of the output; fails once the game is stopped, which is
+        then killed, or at the bound."""
         chunks = []  # joined once: a long output is not copied again at each read
         deadline = time.monotonic() + BOUND
         while not self.ended:
@@ -237,6 +237,9 @@ class Screen:
                 why = quiet(self.pid) == "the game is stopped" and "the game is stopped" or \
                     time.monotonic() > deadline and f"the output went on for {BOUND} s"
                 if why:
+                    # A stopped game would hold on to whatever still writes to it.
+                    with contextlib.suppress(ProcessLookupError):
+                        os.kill(self.pid, signal.SIGKILL)
                     self.seen += b"".join(chunks)
                     pytest.fail(f"{why}, where the end of its output was awaited; its last bytes:"
                                 f" {self.seen[-160:]!r}\n{self.last_typed()}")
@@ -324,17 +327,21 @@ def on_pipes(env, command=None):
 
 def run_on_pipes(typed, env, command=None):
     """Runs the game, or command, on typed given whole through a pipe, to its end."""
-    game = on_pipes(env, command)
+    return completed(on_pipes(env, command), typed)
 
+
+def completed(game, typed=None):
+    """How a game started with its output and errors on pipes ended, typed given whole on its input
+    pipe if not None; fails once it is stopped, or at the bound."""
     def give():  # while the output is read, which a game may write before it reads on
         with contextlib.suppress(BrokenPipeError):
             game.stdin.write(typed)
             game.stdin.close()
-    writer = threading.Thread(target=give, daemon=True)
-    writer.start()
+    if typed is not None:
+        threading.Thread(target=give, daemon=True).start()
     try:
         screen = Screen(game.stdout.fileno(), game.pid)
-        screen.typing(typed[-160:])
+        screen.typing(b"" if typed is None else typed[-160:])
         output = screen.rest()
         return Finished(output, errors_of(game), finish(game))
     finally:

@@ -95,16 +95,17 @@ def test_a_game_out_of_memory_as_it_starts_says_so_too():
     # to one the game plays with.
     outcomes = {}
     for kib in range(1024, 8192, 16):
-        game = subprocess.run(["prlimit", f"--as={kib << 10}"] + GAME, capture_output=True,
-                              env=hilo_helper.environment(second=None), stdin=subprocess.DEVNULL,
-                              timeout=hilo_helper.BOUND)
-        if game.returncode == 127 and outcomes.keys() <= {127}:
+        game = hilo_helper.completed(subprocess.Popen(
+            ["prlimit", f"--as={kib << 10}"] + GAME, env=hilo_helper.environment(second=None),
+            stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE))
+        status = int(game.ending.split()[-1]) if game.ending.startswith("exit") else None
+        if status == 127 and outcomes.keys() <= {127}:
             outcomes[127] = kib
             continue
-        assert (game.returncode, game.stderr) in [(0, b""), (1, b"hilo: out of memory\n")], \
+        assert (status, game.errors) in [(0, b""), (1, b"hilo: out of memory\n")], \
             f"{kib} KiB: {game}"
-        outcomes.setdefault(game.returncode, kib)
-        if game.returncode == 0:
+        outcomes.setdefault(status, kib)
+        if status == 0:
             break
     assert outcomes.keys() == {127, 1, 0}, outcomes
 
