@@ -1,7 +1,6 @@
 """What the end-to-end tests share: the built game's environment, its start on pipes or on a
 terminal, and the waits for what it writes, each ending as soon as its answer is known."""
 
-import atexit
 import contextlib
 import dataclasses
 import functools
@@ -9,7 +8,6 @@ import os
 import pathlib
 import platform
 import select
-import shutil
 import signal
 import subprocess
 import tempfile
@@ -60,9 +58,7 @@ def environment(locale="C.UTF-8", second=1, **extra):
 @functools.cache
 def locale_folder():
     """The run's own folder of locales made from the system's sources, gone when the run ends."""
-    folder = pathlib.Path(tempfile.mkdtemp(prefix="hilo-locales-"))
-    atexit.register(shutil.rmtree, folder, ignore_errors=True)
-    return folder
+    return tempfile.TemporaryDirectory(prefix="hilo-locales-")
 
 
 def game_environment(game):
@@ -71,7 +67,7 @@ def game_environment(game):
     if game.locale in (None, "C", "POSIX", "C.UTF-8"):
         return environment(game.locale or "C.UTF-8", game.seconds[0])
     source, _, charset = game.locale.partition(".")
-    folder = locale_folder()
+    folder = pathlib.Path(locale_folder().name)
     if not (folder / game.locale).exists() and \
             not make_locale(folder, source, charset or "UTF-8", game.locale):
         pytest.skip(f"no {game.locale} locale can be made here (localedef and its sources needed)")
@@ -82,14 +78,11 @@ def transcript_cases(why_not=lambda game: None):
     """Every transcript as a test's parameter, by name; where the suite cannot play its kind,
     why_not(game) says why, and it is shown skipped with that reason. One that does not parse runs,
     to fail (see parsed)."""
-    def reason(game):
-        if game.malformed:
-            return None
-        if len(game.seconds) > 1:
-            return "its clock moves, as only the in-process player's scripted clock can"
-        return why_not(game)
-    return [pytest.param(game, id=game.name, marks=[pytest.mark.skip(reason=why)] if
-                         (why := reason(game)) else []) for game in transcripts.games()]
+    def marks(game):
+        why = not game.malformed and (len(game.seconds) > 1 and "its clock moves, as only the "
+                                      "in-process player's scripted clock can" or why_not(game))
+        return [pytest.mark.skip(reason=why)] if why else []
+    return [pytest.param(game, id=game.name, marks=marks(game)) for game in transcripts.games()]
 
 
 def parsed(game):
@@ -169,20 +162,16 @@ class Screen:
     def last_typed(self):
         return "  last typed: " + (" ".join(map(repr, self.typed[-6:])) or "nothing")
 
-    def read(self, timeout, into=None):
-        """Appends what arrives within timeout seconds, to into if given; False for nothing."""
+    def read(self, timeout):
+        """Appends what arrives within timeout seconds; False for nothing."""
         try:
-            chunk = self.reader.read_nonblocking(1 << 20, timeout)
+            self.seen += self.reader.read_nonblocking(1 << 20, timeout)
+            return True
         except pexpect.TIMEOUT:
             return False
         except pexpect.EOF:
             self.ended = True
             return False
-        if into is None:
-            self.seen += chunk
-        else:
-            into.append(chunk)
-        return True
 
     def silent(self, pid):
         """Why the game will write no more, as the kernel says; None while it may."""
@@ -230,21 +219,18 @@ class Screen:
     def rest(self):
         """Everything from now to the end of the output; fails once the game is stopped, which is
         then killed, or at the bound."""
-        chunks = []  # joined once: a long output is not copied again at each read
-        deadline = time.monotonic() + BOUND
+        start, deadline = len(self.seen), time.monotonic() + BOUND
         while not self.ended:
-            if not self.read(0.005, chunks) and not self.ended:
+            if not self.read(0.005) and not self.ended:
                 why = quiet(self.pid) == "the game is stopped" and "the game is stopped" or \
                     time.monotonic() > deadline and f"the output went on for {BOUND} s"
                 if why:
                     # A stopped game would hold on to whatever still writes to it.
                     with contextlib.suppress(ProcessLookupError):
                         os.kill(self.pid, signal.SIGKILL)
-                    self.seen += b"".join(chunks)
                     pytest.fail(f"{why}, where the end of its output was awaited; its last bytes:"
                                 f" {self.seen[-160:]!r}\n{self.last_typed()}")
-        self.seen += b"".join(chunks)
-        return self.seen[len(self.seen) - sum(map(len, chunks)):]
+        return self.seen[start:]
 
 
 def quiet(pid):

@@ -29,31 +29,22 @@ class Settings(list):
     """Terminal settings as tcgetattr gives them; a failed comparison names what differs."""
 
 
-# The flags and keys a difference is told by, each field's by its names.
-FLAGS = {0: "IGNBRK BRKINT IGNPAR PARMRK INPCK ISTRIP INLCR IGNCR ICRNL IXON IXANY IXOFF IMAXBEL "
-            "IUTF8", 1: "OPOST ONLCR OCRNL ONOCR ONLRET", 2: "CSTOPB CREAD PARENB HUPCL CLOCAL",
-         3: "ISIG ICANON ECHO ECHOE ECHOK ECHONL NOFLSH TOSTOP ECHOCTL ECHOKE IEXTEN"}
-KEYS = "VINTR VQUIT VERASE VKILL VEOF VTIME VMIN VSTART VSTOP VSUSP VEOL VREPRINT VDISCARD " \
-    "VWERASE VLNEXT VEOL2"
+# The flags of each field and the keys a difference is told by.
+NAMES = ["IGNBRK BRKINT IGNPAR PARMRK INPCK ISTRIP INLCR IGNCR ICRNL IXON IXANY IXOFF IMAXBEL",
+         "OPOST ONLCR OCRNL ONOCR ONLRET", "CSTOPB CREAD PARENB HUPCL CLOCAL",
+         "ISIG ICANON ECHO ECHOE ECHOK ECHONL NOFLSH TOSTOP ECHOCTL ECHOKE IEXTEN", "", "",
+         "VINTR VQUIT VERASE VKILL VEOF VTIME VMIN VSTART VSTOP VSUSP VEOL VREPRINT VWERASE VLNEXT"]
 
 
 def differences(received, expected):
-    """What differs between two settings, by name: "ECHO: on, expected off"."""
-    said = []
-    for field, names in FLAGS.items():
-        for name in names.split():
-            flag = getattr(termios, name, 0)
-            on, wanted = bool(received[field] & flag), bool(expected[field] & flag)
-            if flag and on != wanted:
-                said.append(f"{name}: {'on' if on else 'off'}, expected "
-                            f"{'on' if wanted else 'off'}")
-    for name in KEYS.split():
+    """What differs between two settings, by name: "ECHO: False, expected True"."""
+    def value(settings, field, name):
         at = getattr(termios, name)
-        if received[6][at] != expected[6][at]:
-            said.append(f"{name}: {received[6][at]!r}, expected {expected[6][at]!r}")
-    if received[4:6] != expected[4:6]:
-        said.append(f"speeds: {received[4:6]}, expected {expected[4:6]}")
-    return said or [f"{received!r} against {expected!r}"]
+        return settings[6][at] if field == 6 else bool(settings[field] & at)
+    return [f"{name}: {value(received, field, name)!r}, expected {value(expected, field, name)!r}"
+            for field, names in enumerate(NAMES) for name in names.split()
+            if value(received, field, name) != value(expected, field, name)] or \
+        [f"{received!r} against {expected!r}"]
 
 
 def as_compared(settings):
