@@ -14,7 +14,8 @@ def test_transcript(runner, game):
     runner.play(hilo_helper.parsed(game))
 
 
-@pytest.mark.parametrize("typed, prompts", [(b"", 1), (b"  \n\n", 1), (b"hard", 2)])
+@pytest.mark.parametrize("typed, prompts", [(b"", 1), (b"  \n\n", 1), (b"hard", 2)],
+                         ids=["nothing", "blank_lines", "a_word_without_its_line_feed"])
 def test_end_of_input_at_any_prompt_ends_the_game_with_nothing_more_written(
         runner, typed, prompts):
     finished = runner.run(typed, hilo_helper.environment())
