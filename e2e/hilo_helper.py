@@ -19,6 +19,7 @@ import pexpect.fdpexpect
 import pytest
 
 import transcripts
+from transcripts import differ
 
 # Only a game that truly hangs, or Wine starting on a loaded machine, comes near it.
 BOUND = 120
@@ -122,23 +123,6 @@ def waits_for_input(pid):
     except (OSError, ValueError, IndexError):
         return False
     return call in WAITS_FOR_INPUT.get(platform.machine(), ()) and proc_state(pid) == "S"
-
-
-def differ(received, expected):
-    """Where received and expected part, and what each holds from just before there."""
-    at = next((i for i, (a, b) in enumerate(zip(received, expected)) if a != b),
-              min(len(received), len(expected)))
-
-    def boundary(text, i):  # not inside a UTF-8 character
-        while 0 < i < len(text) and 0x80 <= text[i] < 0xC0:
-            i -= 1
-        return i
-    start = boundary(received, max(0, at - 40))
-
-    def shown(text):
-        return repr(text[start:boundary(text, start + 120)].decode(errors="backslashreplace"))
-    return (f"they part at byte {at} of {len(received)} (expected {len(expected)})\n"
-            f"  received: {shown(received)}\n  expected: {shown(expected)}")
 
 
 class Screen:

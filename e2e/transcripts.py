@@ -128,6 +128,23 @@ def typing_plan(game, echo):
     return plan, screen
 
 
+def differ(received, expected):
+    """Where received and expected part, and what each holds from just before there."""
+    at = next((i for i, (a, b) in enumerate(zip(received, expected)) if a != b),
+              min(len(received), len(expected)))
+
+    def boundary(text, i):  # not inside a UTF-8 character
+        while 0 < i < len(text) and 0x80 <= text[i] < 0xC0:
+            i -= 1
+        return i
+    start = boundary(received, max(0, at - 40))
+
+    def shown(text):
+        return repr(text[start:boundary(text, start + 120)].decode(errors="backslashreplace"))
+    return (f"they part at byte {at} of {len(received)} (expected {len(expected)})\n"
+            f"  received: {shown(received)}\n  expected: {shown(expected)}")
+
+
 def cp932(text):
     """text as the Windows game writes it to a file: code page 932 with CR LF line ends."""
     return text.decode().encode("cp932").replace(b"\n", b"\r\n")
