@@ -77,7 +77,7 @@ def test_out_of_memory_the_game_hands_on_its_output_says_so_once_and_exits_with_
         except BrokenPipeError:
             pass
         game.stdin.close()
-    writer = threading.Thread(target=flood)
+    writer = threading.Thread(target=flood, daemon=True)
     writer.start()
     reasks = screen.rest()
     writer.join()
