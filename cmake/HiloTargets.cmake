@@ -16,28 +16,17 @@ function(hilo_add_library name)
   target_link_libraries(${name} PUBLIC ${ARG_DEPENDS} PRIVATE hilo_warnings)
 endfunction()
 
-# hilo_add_test(NAME SOURCES... [DEPENDS libs...] [PROPERTIES name value...]
-#               [LABEL label CASES gtest-filter])
-# A GoogleTest executable whose cases are each registered with ctest, with the given test
-# properties; the cases CASES matches also carry the ctest label LABEL (ctest -L label). A case run
-# once per value is named by the value's own name, as the test gives it, not by its printed bytes.
+# hilo_add_test(NAME SOURCES... [DEPENDS libs...])
+# A GoogleTest executable whose cases are each registered with ctest. A case run once per value is
+# named by the value's own name, as the test gives it, not by its printed bytes.
 function(hilo_add_test name)
   if(NOT HILO_BUILD_TESTS)
     return()
   endif()
-  cmake_parse_arguments(ARG "" "LABEL;CASES" "SOURCES;DEPENDS;PROPERTIES" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gtest_main hilo_warnings)
-  set(others)
-  if(ARG_LABEL)
-    gtest_discover_tests(${name} NO_PRETTY_VALUES DISCOVERY_TIMEOUT 30 TEST_FILTER "${ARG_CASES}"
-                         PROPERTIES LABELS ${ARG_LABEL} ${ARG_PROPERTIES})
-    set(others TEST_FILTER "-${ARG_CASES}")
-  endif()
-  if(ARG_PROPERTIES)
-    set(ARG_PROPERTIES PROPERTIES ${ARG_PROPERTIES})
-  endif()
-  gtest_discover_tests(${name} NO_PRETTY_VALUES DISCOVERY_TIMEOUT 30 ${others} ${ARG_PROPERTIES})
+  gtest_discover_tests(${name} NO_PRETTY_VALUES DISCOVERY_TIMEOUT 30)
 endfunction()
 
 # hilo_add_fuzzer(NAME SOURCES... [DEPENDS libs...])

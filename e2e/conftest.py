@@ -1,8 +1,9 @@
-"""The end-to-end tests' fixtures: the runner a table is played by, a scratch folder under the
-caller's TMPDIR, terminals closed with their test, and nothing of libfaketime's left behind."""
+"""The end-to-end tests' fixtures: the runner a table is played by, terminals closed with their
+test, terminal settings compared by their flags' names, and nothing of libfaketime's left
+behind."""
 
+import os
 import pathlib
-import re
 import shutil
 
 import pytest
@@ -16,11 +17,20 @@ def pytest_addoption(parser):
                      help="how the tables run the game: through pipes, or hilo.exe under Wine")
 
 
-@pytest.fixture
-def tmp_path(tmp_path_factory, request):
-    """A fresh folder under TMPDIR (/tmp when unset), which must be usable."""
-    hilo_helper.check_tmpdir()
-    return tmp_path_factory.mktemp(re.sub(r"\W", "_", request.node.name)[:30])
+def pytest_sessionstart(session):
+    """The folder for scratch files is the caller's choice, with nothing to fall back on: where
+    TMPDIR (/tmp when unset) is missing or not writable, the run stops at once, naming it."""
+    folder = os.environ.get("TMPDIR") or "/tmp"
+    if not (os.path.isdir(folder) and os.access(folder, os.W_OK | os.X_OK)):
+        raise pytest.UsageError(f"the folder for temporary files, TMPDIR={folder}, is missing or "
+                                f"not writable")
+
+
+def pytest_assertrepr_compare(op, left, right):
+    """Two terminal settings that differ, by the names of the flags and keys that differ."""
+    if op == "==" and isinstance(left, terminal.Settings) and isinstance(right, terminal.Settings):
+        return ["the terminal's settings differ:"] + terminal.differences(left, right)
+    return None
 
 
 @pytest.fixture

@@ -1,12 +1,17 @@
 """What the end-to-end tests share: the built game's environment, its start on pipes or on a
 terminal, and the waits for what it writes, each ending as soon as its answer is known."""
 
+import contextlib
 import dataclasses
+import functools
 import os
+import pathlib
 import platform
 import select
 import signal
 import subprocess
+import tempfile
+import threading
 import time
 
 import pexpect
@@ -14,6 +19,7 @@ import pexpect.fdpexpect
 import pytest
 
 import transcripts
+from transcripts import differ
 
 # Only a game that truly hangs, or Wine starting on a loaded machine, comes near it.
 BOUND = 120
@@ -24,8 +30,14 @@ if not BUILT_GAME or not FAKETIME_LIBRARY:
     pytest.exit("HILO_BUILT_GAME and HILO_FAKETIME_LIBRARY are unset: run these tests through the "
                 "build's e2e/pytest or ctest", returncode=2)
 
-# The caller's settings that must not reach the game: its locale and any clock faking.
-CALLERS = ("LC_", "LANG=", "LANGUAGE", "LOCPATH", "FAKETIME", "LD_PRELOAD", "TZ", "DONT_FAKE")
+# The caller's settings that must not reach the game: its locale, any clock faking, and a GNU
+# reading of the command line that differs from the usual one.
+CALLERS = ("LC_", "LANG=", "LANGUAGE", "LOCPATH", "FAKETIME", "LD_PRELOAD", "TZ", "DONT_FAKE",
+           "POSIXLY_CORRECT")
+# The keys that end the key wait, as a terminal shows its prompt, and the words that reach it.
+GAME = [BUILT_GAME]
+PRESS_KEY = transcripts.PRESS_KEY.lstrip(b"\n").replace(b"\n", b"\r\n")
+TO_THE_KEY_WAIT = transcripts.TO_THE_KEY_WAIT
 
 
 def environment(locale="C.UTF-8", second=1, **extra):
@@ -42,6 +54,43 @@ def environment(locale="C.UTF-8", second=1, **extra):
                         FAKETIME_DISABLE_SHM="1", LD_PRELOAD=FAKETIME_LIBRARY)
     settings.update(extra)
     return settings
+
+
+@functools.cache
+def locale_folder():
+    """The run's own folder of locales made from the system's sources, gone when the run ends."""
+    return tempfile.TemporaryDirectory(prefix="hilo-locales-")
+
+
+def game_environment(game):
+    """The environment a transcript is played in: its clock, and its locale where it names one,
+    made for the run; the test is skipped where it cannot be made."""
+    if game.locale in (None, "C", "POSIX", "C.UTF-8"):
+        return environment(game.locale or "C.UTF-8", game.seconds[0])
+    source, _, charset = game.locale.partition(".")
+    folder = pathlib.Path(locale_folder().name)
+    if not (folder / game.locale).exists() and \
+            not make_locale(folder, source, charset or "UTF-8", game.locale):
+        pytest.skip(f"no {game.locale} locale can be made here (localedef and its sources needed)")
+    return environment(game.locale, game.seconds[0], LOCPATH=str(folder))
+
+
+def transcript_cases(why_not=lambda game: None):
+    """Every transcript as a test's parameter, by name; where the suite cannot play its kind,
+    why_not(game) says why, and it is shown skipped with that reason. One that does not parse runs,
+    to fail (see parsed)."""
+    def marks(game):
+        why = not game.malformed and (len(game.seconds) > 1 and "its clock moves, as only the "
+                                      "in-process player's scripted clock can" or why_not(game))
+        return [pytest.mark.skip(reason=why)] if why else []
+    return [pytest.param(game, id=game.name, marks=marks(game)) for game in transcripts.games()]
+
+
+def parsed(game):
+    """game, failing the test where its file does not parse, with its file, line and reason."""
+    if game.malformed:
+        pytest.fail(game.malformed)
+    return game
 
 
 def game_command():
@@ -76,23 +125,6 @@ def waits_for_input(pid):
     return call in WAITS_FOR_INPUT.get(platform.machine(), ()) and proc_state(pid) == "S"
 
 
-def differ(received, expected):
-    """Where received and expected part, and what each holds from just before there."""
-    at = next((i for i, (a, b) in enumerate(zip(received, expected)) if a != b),
-              min(len(received), len(expected)))
-
-    def boundary(text, i):  # not inside a UTF-8 character
-        while 0 < i < len(text) and 0x80 <= text[i] < 0xC0:
-            i -= 1
-        return i
-    start = boundary(received, max(0, at - 40))
-
-    def shown(text):
-        return repr(text[start:boundary(text, start + 120)].decode(errors="backslashreplace"))
-    return (f"they part at byte {at} of {len(received)} (expected {len(expected)})\n"
-            f"  received: {shown(received)}\n  expected: {shown(expected)}")
-
-
 class Screen:
     """What a game writes to one descriptor, read as it comes; its waits end as soon as their
     answer is known."""
@@ -104,6 +136,15 @@ class Screen:
         self.seen = b""
         self.mark = 0  # where the text a wait expects begins
         self.ended = False
+        self.typed = []  # what was typed, for a failure to show
+
+    def typing(self, keys):
+        """Notes keys as typed, and gives them back."""
+        self.typed.append(keys)
+        return keys
+
+    def last_typed(self):
+        return "  last typed: " + (" ".join(map(repr, self.typed[-6:])) or "nothing")
 
     def read(self, timeout):
         """Appends what arrives within timeout seconds; False for nothing."""
@@ -147,8 +188,8 @@ class Screen:
         if why:
             pytest.fail(f"{why}\n" + (differ(self.seen[self.mark:], expected) if whole else
                                       f"  expected at the end: {expected!r}\n"
-                                      f"  received, its end:   {self.seen[-160:]!r}"),
-                        pytrace=False)
+                                      f"  received, its end:   {self.seen[-160:]!r}") +
+                        "\n" + self.last_typed())
 
     def settle(self, pid):
         """Reads on until pid waits for input, and marks the end for the next wait."""
@@ -160,11 +201,19 @@ class Screen:
         self.mark = len(self.seen)
 
     def rest(self):
-        """Everything from now to the end of the output."""
-        start = len(self.seen)
-        deadline = time.monotonic() + BOUND
-        while not self.ended and time.monotonic() < deadline:
-            self.read(1)
+        """Everything from now to the end of the output; fails once the game is stopped, which is
+        then killed, or at the bound."""
+        start, deadline = len(self.seen), time.monotonic() + BOUND
+        while not self.ended:
+            if not self.read(0.005) and not self.ended:
+                why = quiet(self.pid) == "the game is stopped" and "the game is stopped" or \
+                    time.monotonic() > deadline and f"the output went on for {BOUND} s"
+                if why:
+                    # A stopped game would hold on to whatever still writes to it.
+                    with contextlib.suppress(ProcessLookupError):
+                        os.kill(self.pid, signal.SIGKILL)
+                    pytest.fail(f"{why}, where the end of its output was awaited; its last bytes:"
+                                f" {self.seen[-160:]!r}\n{self.last_typed()}")
         return self.seen[start:]
 
 
@@ -178,14 +227,16 @@ def quiet(pid):
     return "the game waits for input" if waits_for_input(pid) else None
 
 
-def wait_until(done, why_not=lambda: None):
+def wait_until(done, why_not=lambda: None, awaited="the state awaited"):
     """Looks at done() until it holds; fails once why_not() gives a reason it never will, or at the
-    bound. The pause between looks is the poll's; the wait ends on the state it looks for."""
+    bound, naming what it awaited. The pause between looks is the poll's; the wait ends on the
+    state it looks for."""
     deadline = time.monotonic() + BOUND
     while not done():
-        why = why_not() or (time.monotonic() > deadline and f"nothing changed for {BOUND} s")
+        why = why_not() or (time.monotonic() > deadline and
+                            f"{awaited} had not come after {BOUND} s")
         if why and not done():
-            pytest.fail(why, pytrace=False)
+            pytest.fail(why)
         time.sleep(0.001)
 
 
@@ -197,20 +248,29 @@ def ending(process):
 
 
 def finish(process):
-    """Waits for process to end, up to the bound, and says how it ended; one that has not is killed
-    and the test fails."""
+    """Waits for process to end and says how it ended; one that is stopped, or has not ended at the
+    bound, is killed and the test fails."""
     try:
         pidfd = os.pidfd_open(process.pid)
     except ProcessLookupError:  # already waited for
         return ending(process)
+    deadline = time.monotonic() + BOUND
     with os.fdopen(pidfd) as handle:
-        ended = select.select([handle], [], [], BOUND)[0]
-    if not ended:
-        os.kill(process.pid, signal.SIGKILL)
+        while not select.select([handle], [], [], 0.005)[0]:
+            why = proc_state(process.pid) == "T" and "the game is stopped" or \
+                time.monotonic() > deadline and f"the game still ran after {BOUND} s"
+            if why:
+                os.kill(process.pid, signal.SIGKILL)
+                process.wait()
+                pytest.fail(f"{why}, where its end was awaited")
     process.wait()
-    if not ended:
-        pytest.fail(f"the game had not ended after {BOUND} s", pytrace=False)
     return ending(process)
+
+
+def errors_of(process):
+    """All that process writes to its standard error, a pipe, up to its end: bounded as every
+    wait is."""
+    return Screen(process.stderr.fileno(), process.pid).rest()
 
 
 @dataclasses.dataclass
@@ -237,14 +297,27 @@ def on_pipes(env, command=None):
 
 def run_on_pipes(typed, env, command=None):
     """Runs the game, or command, on typed given whole through a pipe, to its end."""
-    game = on_pipes(env, command)
+    return completed(on_pipes(env, command), typed)
+
+
+def completed(game, typed=None):
+    """How a game started with its output and errors on pipes ended, typed given whole on its input
+    pipe if not None; fails once it is stopped, or at the bound."""
+    def give():  # while the output is read, which a game may write before it reads on
+        with contextlib.suppress(BrokenPipeError):
+            game.stdin.write(typed)
+            game.stdin.close()
+    if typed is not None:
+        threading.Thread(target=give, daemon=True).start()
     try:
-        output, errors = game.communicate(typed, timeout=BOUND)
-    except subprocess.TimeoutExpired:
-        game.kill()
-        game.communicate()
-        pytest.fail(f"the game had not ended after {BOUND} s", pytrace=False)
-    return Finished(output, errors, ending(game))
+        screen = Screen(game.stdout.fileno(), game.pid)
+        screen.typing(b"" if typed is None else typed[-160:])
+        output = screen.rest()
+        return Finished(output, errors_of(game), finish(game))
+    finally:
+        if game.poll() is None:
+            game.kill()
+            game.wait()
 
 
 class Pipes:
@@ -260,32 +333,24 @@ class Pipes:
     def play(self, game):
         """Plays a transcript, each line typed once its prompt has arrived: byte for byte, nothing
         on standard error, status 0."""
-        process = on_pipes(environment(second=game.seconds[0],
-                                       **transcripts.locale_settings(game.locale)))
+        if game.locale and os.environ.get("HILO_EMULATOR"):
+            pytest.skip("a cross-built game's C library may not read this machine's locale files")
+        process = on_pipes(game_environment(game))
         screen = Screen(process.stdout.fileno(), process.pid)
         plan, last = transcripts.typing_plan(game, lambda line: b"")
         for before, line in plan:
             screen.expect(before)
-            os.write(process.stdin.fileno(), line + b"\n")
+            os.write(process.stdin.fileno(), screen.typing(line + b"\n"))
         screen.expect(last)
         process.stdin.close()
         screen.rest()
-        Finished(screen.seen, process.stderr.read(), finish(process)).played(game.output)
+        errors = errors_of(process)
+        Finished(screen.seen, errors, finish(process)).played(game.output)
 
 
-def check_tmpdir():
-    """Fails the test at once where TMPDIR (/tmp when unset) is missing or not writable, naming
-    it: the folder for scratch files is the caller's choice, with nothing to fall back on."""
-    folder = os.environ.get("TMPDIR") or "/tmp"
-    if not (os.path.isdir(folder) and os.access(folder, os.W_OK | os.X_OK)):
-        pytest.fail(f"the folder for temporary files, TMPDIR={folder}, is missing or not "
-                    f"writable", pytrace=False)
-
-
-def make_locale(folder, source, charset, name, *options):
-    """Makes a locale from the system's sources into folder, with localedef's further options;
-    False when the sources or localedef are missing. localedef's status may warn of a locale it
-    made, so the locale is looked at."""
-    subprocess.run(["localedef", "-c", *options, "-f", charset, "-i", source, str(folder / name)],
+def make_locale(folder, source, charset, name):
+    """Makes a locale from the system's sources into folder; False when the sources or localedef
+    are missing. localedef's status may warn of a locale it made, so the locale is looked at."""
+    subprocess.run(["localedef", "-c", "-f", charset, "-i", source, str(folder / name)],
                    env=environment(second=None), capture_output=True, check=False)
     return (folder / name / "LC_CTYPE").exists()

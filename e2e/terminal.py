@@ -9,6 +9,7 @@ import termios
 import time
 
 import pexpect
+import pytest
 
 import hilo_helper
 
@@ -24,11 +25,33 @@ def start_session(ignored):
         signal.signal(number, signal.SIG_IGN)
 
 
+class Settings(list):
+    """Terminal settings as tcgetattr gives them; a failed comparison names what differs."""
+
+
+# The flags of each field and the keys a difference is told by.
+NAMES = ["IGNBRK BRKINT IGNPAR PARMRK INPCK ISTRIP INLCR IGNCR ICRNL IXON IXANY IXOFF IMAXBEL",
+         "OPOST ONLCR OCRNL ONOCR ONLRET", "CSTOPB CREAD PARENB HUPCL CLOCAL",
+         "ISIG ICANON ECHO ECHOE ECHOK ECHONL NOFLSH TOSTOP ECHOCTL ECHOKE IEXTEN", "", "",
+         "VINTR VQUIT VERASE VKILL VEOF VTIME VMIN VSTART VSTOP VSUSP VEOL VREPRINT VWERASE VLNEXT"]
+
+
+def differences(received, expected):
+    """What differs between two settings, by name: "ECHO: False, expected True"."""
+    def value(settings, field, name):
+        at = getattr(termios, name)
+        return settings[6][at] if field == 6 else bool(settings[field] & at)
+    return [f"{name}: {value(received, field, name)!r}, expected {value(expected, field, name)!r}"
+            for field, names in enumerate(NAMES) for name in names.split()
+            if value(received, field, name) != value(expected, field, name)] or \
+        [f"{received!r} against {expected!r}"]
+
+
 def as_compared(settings):
     """Terminal settings, as tcgetattr gives them, but for their control characters all as bytes:
     the count and time of a read out of line mode come as numbers."""
     settings[6] = [bytes([c]) if isinstance(c, int) else c for c in settings[6]]
-    return settings
+    return Settings(settings)
 
 
 def terminal_name(master):
@@ -72,7 +95,7 @@ class Terminal:
         self.process.close()
 
     def type(self, keys):
-        os.write(self.master, keys)
+        os.write(self.master, self.screen.typing(keys))
 
     def expect(self, expected, whole=True, pid=None):
         self.screen.expect(expected, whole, pid)
@@ -98,8 +121,11 @@ class Terminal:
         start = len(self.screen.seen)
         os.write(self.probe, marker)
         deadline = time.monotonic() + hilo_helper.BOUND
-        while marker not in self.screen.seen[start:] and time.monotonic() < deadline:
-            self.screen.read(1)
+        while marker not in self.screen.seen[start:]:
+            if time.monotonic() > deadline:
+                pytest.fail(f"the end of what was written to the terminal had not come after "
+                            f"{hilo_helper.BOUND} s; its last bytes: {self.screen.seen[-160:]!r}")
+            self.screen.read(0.01)
         rest = self.screen.seen[start:].partition(marker)[0]
         self.screen.seen = self.screen.seen[:start] + rest
         return rest

@@ -11,9 +11,9 @@ import pytest
 import hilo_helper
 
 import transcripts
+from hilo_helper import GAME
 from transcripts import PRESS_KEY, QUIT, QUIT_AGAIN, SELECT_AGAIN
 
-GAME = [hilo_helper.BUILT_GAME]
 # Under AddressSanitizer, whose allocator reports running out of memory itself.
 SANITIZED = pytest.mark.skipif(b"__asan_init" in open(hilo_helper.BUILT_GAME, "rb").read(),
                                reason="the sanitizer's allocator reports running out of memory")
@@ -77,12 +77,12 @@ def test_out_of_memory_the_game_hands_on_its_output_says_so_once_and_exits_with_
         except BrokenPipeError:
             pass
         game.stdin.close()
-    writer = threading.Thread(target=flood)
+    writer = threading.Thread(target=flood, daemon=True)
     writer.start()
     reasks = screen.rest()
     writer.join()
     assert hilo_helper.finish(game) == "exit 1"
-    assert game.stderr.read() == b"hilo: out of memory\n"
+    assert hilo_helper.errors_of(game) == b"hilo: out of memory\n"
     # What the game held is handed on whole: re-asks, and no part of one.
     assert len(reasks) > len(SELECT_AGAIN) and len(reasks) % len(SELECT_AGAIN) == 0
     assert reasks.endswith(SELECT_AGAIN)
@@ -95,15 +95,34 @@ def test_a_game_out_of_memory_as_it_starts_says_so_too():
     # to one the game plays with.
     outcomes = {}
     for kib in range(1024, 8192, 16):
-        game = subprocess.run(["prlimit", f"--as={kib << 10}"] + GAME, capture_output=True,
-                              env=hilo_helper.environment(second=None), stdin=subprocess.DEVNULL,
-                              timeout=hilo_helper.BOUND)
-        if game.returncode == 127 and outcomes.keys() <= {127}:
+        game = hilo_helper.completed(subprocess.Popen(
+            ["prlimit", f"--as={kib << 10}"] + GAME, env=hilo_helper.environment(second=None),
+            stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE))
+        status = int(game.ending.split()[-1]) if game.ending.startswith("exit") else None
+        if status == 127 and outcomes.keys() <= {127}:
             outcomes[127] = kib
             continue
-        assert (game.returncode, game.stderr) in [(0, b""), (1, b"hilo: out of memory\n")], \
+        assert (status, game.errors) in [(0, b""), (1, b"hilo: out of memory\n")], \
             f"{kib} KiB: {game}"
-        outcomes.setdefault(game.returncode, kib)
-        if game.returncode == 0:
+        outcomes.setdefault(status, kib)
+        if status == 0:
             break
     assert outcomes.keys() == {127, 1, 0}, outcomes
+
+
+def test_a_reader_that_starts_late_on_a_non_blocking_pipe_gets_every_byte(tmp_path):
+    # The pipe is full long before the game is done; it must wait for the reader, not drop text.
+    words = 20_000
+    (tmp_path / "typed").write_bytes(b"x\n" * words + b"finish\ny\n")
+    reader, writer = os.pipe()
+    os.set_blocking(writer, False)
+    with open(tmp_path / "typed", "rb") as typed:
+        game = subprocess.Popen(GAME, env=hilo_helper.environment(), stdin=typed, stdout=writer,
+                                stderr=subprocess.PIPE, start_new_session=True)
+    os.close(writer)
+    # The reader starts once the game waits on the full pipe, or has given up and ended.
+    hilo_helper.wait_until(lambda: hilo_helper.quiet(game.pid), awaited="a wait on a full pipe")
+    output = hilo_helper.Screen(reader, game.pid).rest()
+    os.close(reader)
+    hilo_helper.Finished(output, hilo_helper.errors_of(game), hilo_helper.finish(game)).played(
+        transcripts.introduction() + SELECT_AGAIN * words + QUIT + PRESS_KEY)

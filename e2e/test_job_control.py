@@ -11,8 +11,7 @@ import pytest
 
 import hilo_helper
 
-PRESS_KEY = b"Press key to finish.\r\n\r\n>"
-TO_THE_KEY_WAIT = b"hard\nfinish\ny\n"
+from hilo_helper import PRESS_KEY, TO_THE_KEY_WAIT
 
 
 @pytest.fixture
@@ -68,10 +67,18 @@ def end(game, number):
         os.kill(game, signal.SIGCONT)
 
 
+def gone(game):
+    """Waits until the game has ended; fails at once where it is stopped instead."""
+    hilo_helper.wait_until(lambda: hilo_helper.proc_state(game) in (None, "Z"),
+                           lambda: hilo_helper.proc_state(game) == "T" and
+                           "the game is stopped, where its end was awaited",
+                           awaited="the game's end")
+
+
 def ended(shell, game, number, background):
     """Waits for the game to end and for the shell to tell that it ended by signal number, or by
     itself with 0: of a job in the background, as it tells before its next prompt."""
-    hilo_helper.wait_until(lambda: hilo_helper.proc_state(game) in (None, "Z"))
+    gone(game)
     shell.screen.settle(shell.process.pid)
     if background:
         shell.type(b"\n")
@@ -163,7 +170,7 @@ def test_a_stopped_game_gives_the_terminal_back_and_takes_it_again_only_in_the_f
         ended(shell, game, 0, background=False)
     else:
         end(game, ending)
-        hilo_helper.wait_until(lambda: hilo_helper.proc_state(game) in (None, "Z"))
+        gone(game)
         # Nothing from the game: the shell alone tells of the job, its typing unechoed.
         shell.type(b"\n")
         shell.expect(b"[1] + Terminated", pid=shell.process.pid)

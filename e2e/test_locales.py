@@ -18,12 +18,11 @@ def quit_at_the_choice():
 @pytest.mark.parametrize("opened", [None, "/dev/null", "/"], ids=["closed", "null", "directory"])
 def test_an_input_that_cannot_be_read_ends_the_game_like_its_end(opened):
     # No card is drawn here, and the clock faking would take the closed descriptor for itself.
-    game = subprocess.run([hilo_helper.BUILT_GAME], env=hilo_helper.environment(second=None),
-                          stdin=os.open(opened, os.O_RDONLY) if opened else None,
-                          preexec_fn=None if opened else lambda: os.close(0),
-                          capture_output=True, start_new_session=True, timeout=hilo_helper.BOUND)
-    assert game.stdout == transcripts.introduction()
-    assert game.returncode == 0
+    game = subprocess.Popen(hilo_helper.GAME, env=hilo_helper.environment(second=None),
+                            stdin=os.open(opened, os.O_RDONLY) if opened else None,
+                            preexec_fn=None if opened else lambda: os.close(0),
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, start_new_session=True)
+    hilo_helper.completed(game).played(transcripts.introduction())
 
 
 @pytest.mark.parametrize("locale", ["C", "POSIX", "no_SUCH.locale"])
@@ -39,13 +38,7 @@ def test_a_shift_jis_locale_gets_the_code_page_932_bytes(tmp_path):
     game = quit_at_the_choice()
     finished = hilo_helper.run_on_pipes(game.input(), hilo_helper.environment(
         "ja_JP.SJIS", LOCPATH=str(tmp_path)))
-    # The second byte of 予 and 表 is a backslash, the gap after the A an ideographic space, and a
-    # Shift_JIS locale keeps the line feeds alone.
-    for shown in [b"\x82\xb1\x82\xcc\x83\x51\x81\x5b\x83\x80\x82\xcd",  # このゲームは
-                  b"\x97\x5c\x91\xaa", b"\x95\x5c\x8e\xa6",  # 予測, 表示
-                  b"A\x81\x40\x82\xcc",  # A　の
-                  b"\x82\xc8\x82\xe8\x82\xdc\x82\xb7\n\n\x95\x5c\x8e\xa6"]:  # なります\n\n表示
-        assert shown in finished.output
+    # The second byte of 予 and 表 is a backslash: both are in the introduction.
     assert transcripts.through_prompt(finished.output, 1).count(b"\x5c") == 2
     finished.played(game.output.decode().encode("cp932"))
 

@@ -8,15 +8,38 @@ import transcripts
 
 from transcripts import BACK_TO_CHOICE, PRESS_KEY, QUIT, QUIT_AGAIN, SELECT_AGAIN
 
-GAMES = transcripts.stopped()
 
-
-@pytest.mark.parametrize("game", GAMES, ids=[game.name for game in GAMES])
+@pytest.mark.parametrize("game", hilo_helper.transcript_cases())
 def test_transcript(runner, game):
-    runner.play(game)
+    runner.play(hilo_helper.parsed(game))
 
 
-@pytest.mark.parametrize("typed, prompts", [(b"", 1), (b"  \n\n", 1), (b"hard", 2)])
+HEAD = b"# a game\nclock: 1\nends: key\ninput:\n"
+
+
+@pytest.mark.parametrize("text, expected", [
+    (b"# a game\n#\nclock: 7 -2\nlocale: en_US.UTF-8\nends: game\ninput:\nhard\noutput:\nA\n"
+     b">\n\n", ((7, -2), "en_US.UTF-8", "game", (b"hard\n",), b"A\n>\n")),
+    (HEAD + b"output:\n\n", ((1,), None, "key", (), b"")),
+    (b"# a game\nclock:\nends: key\n", ':2: expected "clock:" and at least one second'),
+    (b"# a game\nclock: 1 two\nends: key\n", ':2: expected "clock:" and at least one second'),
+    (b"# a game\nclock: 1\nlocale:\n", ':3: expected "locale:" and the name of one locale'),
+    (b"# only a comment", ':1: missing "output:"'),
+    (b"clock: 1\n", ":1: must start with a comment"),
+    (HEAD + b"output:\nA", ":5: the output must end with one extra line feed"),
+    (HEAD + b"output:\n", ":5: the output must end with one extra line feed"),
+], ids=["every_line", "empty_output", "no_second", "a_word_for_a_second", "no_locale_name",
+        "only_a_comment", "no_comment", "no_last_line_feed", "no_output"])
+def test_the_one_reader_of_transcripts_names_the_file_and_line_where_one_is_malformed(
+        tmp_path, text, expected):
+    (tmp_path / "game.transcript").write_bytes(text)
+    game = transcripts.read(tmp_path / "game.transcript")
+    assert (game.malformed or (game.seconds, game.locale, game.ends, game.lines, game.output)) == \
+        (f"{tmp_path / 'game.transcript'}{expected}" if isinstance(expected, str) else expected)
+
+
+@pytest.mark.parametrize("typed, prompts", [(b"", 1), (b"  \n\n", 1), (b"hard", 2)],
+                         ids=["nothing", "blank_lines", "a_word_without_its_line_feed"])
 def test_end_of_input_at_any_prompt_ends_the_game_with_nothing_more_written(
         runner, typed, prompts):
     finished = runner.run(typed, hilo_helper.environment())

@@ -11,19 +11,16 @@ import hilo_helper
 import transcripts
 from terminal import crlf
 
-GAMES = transcripts.stopped()
-GAME = [hilo_helper.BUILT_GAME]
-PRESS_KEY = b"Press key to finish.\r\n\r\n>"
-TO_THE_KEY_WAIT = b"hard\nfinish\ny\n"
+from hilo_helper import GAME, PRESS_KEY, TO_THE_KEY_WAIT
+
 ANSWERS = b"hard\nfinish\ny y\nmore words\n"
 
 
-@pytest.mark.parametrize("game", GAMES, ids=[game.name for game in GAMES])
+@pytest.mark.parametrize("game", hilo_helper.transcript_cases())
 def test_transcript(terminal, game):
     # Each line is typed once its prompt shows; the terminal echoes it as it is.
-    plan, last = transcripts.typing_plan(game, lambda line: line + b"\n")
-    screen = terminal(GAME, hilo_helper.environment(second=game.seconds[0],
-                                                    **transcripts.locale_settings(game.locale)))
+    plan, last = transcripts.typing_plan(hilo_helper.parsed(game), lambda line: line + b"\n")
+    screen = terminal(GAME, hilo_helper.game_environment(game))
     before = screen.found
     for shown, line in plan:
         screen.expect(crlf(shown))
@@ -102,3 +99,23 @@ def test_the_terminal_is_left_as_it_was_and_ctrl_c_at_a_prompt_ends_the_game(ter
     assert screen.settings() == before
     screen.type(b"\x03")
     assert hilo_helper.finish(screen.process) == "killed by SIGINT"
+
+
+@pytest.mark.parametrize("closed", ["<&-", ">&-"], ids=["standard_input", "standard_output"])
+def test_a_closed_standard_stream_stays_closed_and_the_terminal_stands_in_for_none(
+        terminal, closed):
+    # The real clock: the clock faking would take the closed descriptor for itself.
+    screen = terminal(["sh", "-c", f'exec "$0" {closed}'] + GAME,
+                      hilo_helper.environment(second=None))
+    if closed == "<&-":
+        # No word can be read: the game ends as at the end of its input, its last line ended.
+        screen.expect(crlf(transcripts.introduction()) + b"\r\n")
+        assert hilo_helper.finish(screen.process) == "exit 0"
+        return
+    # The words and the key still come from the terminal, but no text of the game goes to it.
+    screen.type(TO_THE_KEY_WAIT)
+    screen.raw(screen.process.pid)
+    screen.type(b"x")
+    hilo_helper.finish(screen.process)
+    shown = screen.rest()
+    assert shown.startswith(crlf(TO_THE_KEY_WAIT)) and b"Select" not in shown, shown

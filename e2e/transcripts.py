@@ -1,14 +1,11 @@
-"""The hand-written games of game/transcripts, as the end-to-end tests play them."""
+"""The hand-written games of game/transcripts, read by the one grammar every suite shares. Run as
+a program, it writes them as a C++ table for the in-process player: transcripts.py OUTPUT."""
 
-import atexit
 import dataclasses
 import functools
 import os
 import pathlib
-import shutil
-import tempfile
-
-import pytest
+import sys
 
 FOLDER = pathlib.Path(os.environ.get("HILO_TRANSCRIPTS_DIR",
                                      pathlib.Path(__file__).parent.parent / "game/transcripts"))
@@ -16,97 +13,86 @@ FOLDER = pathlib.Path(os.environ.get("HILO_TRANSCRIPTS_DIR",
 
 @dataclasses.dataclass
 class Transcript:
-    """One game: the clock's seconds, how it ends (key, game or input), the typed lines, each with
-    its line feed, and the exact output, UTF-8 with LF line ends; the locale it plays in when it
-    names one."""
+    """One game: the clock's seconds, the locale it is played in (None: the suite's own), how it
+    ends (key, game or input), the typed lines, each with its line feed, and the exact output,
+    UTF-8 with LF line ends. A file that does not parse has only its name and why, as
+    "file:line: reason"."""
     name: str
-    seconds: list
-    ends: str
-    lines: list
-    output: bytes
+    malformed: str = ""
+    seconds: tuple = ()
     locale: str = None
+    ends: str = "input"
+    lines: tuple = ()
+    output: bytes = b""
 
     def input(self):
         return b"".join(self.lines)
 
 
+class Malformed(Exception):
+    pass
+
+
 def read(path):
-    """The transcript in the file at path; its name and line where it is malformed."""
-    lines = path.read_bytes().split(b"\n")
-    number = 0
+    """The transcript in the file at path; where it is malformed, one that says so."""
+    text = path.read_bytes()
+    at, number = 0, 0
 
-    def take(what, ok):
-        nonlocal number
-        number += 1
-        if number > len(lines) or not ok(lines[number - 1]):
-            raise ValueError(f"{path}:{number}: expected {what}")
-        return lines[number - 1]
+    def next_line(why_not=b""):  # the next line, without its line feed, which it must have
+        nonlocal at, number
+        end = text.find(b"\n", at)
+        if end < 0:
+            raise Malformed(f"{path}:{number + 1}: " + (why_not or 'missing "output:"'))
+        line, at, number = text[at:end], end + 1, number + 1
+        return line
 
-    take("a comment", lambda line: line.startswith(b"#"))
-    while lines[number].startswith(b"#"):
-        number += 1
-    seconds = take('"clock:" and its seconds', lambda line: line.startswith(b"clock: "))
-    locale = None
-    if lines[number].startswith(b"locale: "):
-        locale = take('"locale:"', lambda line: True)[8:].decode()
-    ends = take('"ends: key", "ends: game" or "ends: input"',
-                lambda line: line in (b"ends: key", b"ends: game", b"ends: input"))
-    take('"input:"', lambda line: line == b"input:")
-    typed = []
-    while (line := take('"output:"', lambda line: True)) != b"output:":
-        typed.append(line + b"\n")
-    if len(lines) == number or lines[-1] != b"":
-        raise ValueError(f"{path}: the output must end with one extra line feed")
-    return Transcript(path.stem, [int(s) for s in seconds.split()[1:]], ends[6:].decode(), typed,
-                      b"\n".join(lines[number:-1]), locale)
+    def expect(ok, why):
+        if not ok:
+            raise Malformed(f"{path}:{number}: {why}")
+    try:
+        line = next_line()
+        expect(line.startswith(b"#"), "must start with a comment")
+        while line.startswith(b"#"):
+            line = next_line()
+        seconds = line.split()[1:]
+        expect(line.startswith(b"clock:") and seconds and
+               all(s.lstrip(b"-").isdigit() for s in seconds),
+               'expected "clock:" and at least one second')
+        line, locale = next_line(), None
+        if line.startswith(b"locale:"):
+            expect(len(line.split()) == 2 and line.startswith(b"locale: "),
+                   'expected "locale:" and the name of one locale')
+            line, locale = next_line(), line.split()[1].decode()
+        expect(line in (b"ends: key", b"ends: game", b"ends: input"),
+               'expected "ends: key", "ends: game" or "ends: input"')
+        expect(next_line() == b"input:", 'expected "input:"')
+        typed = []
+        while (typed_line := next_line()) != b"output:":
+            typed.append(typed_line + b"\n")
+        expect(text.endswith(b"\n") and at < len(text),
+               "the output must end with one extra line feed")
+    except Malformed as why:
+        return Transcript(path.stem, str(why))
+    return Transcript(path.stem, "", tuple(map(int, seconds)), locale, line[6:].decode(),
+                      tuple(typed), text[at:-1])
 
 
 @functools.cache
-def locale_settings(name):
-    """The environment's entries that play a game in the locale name (LANGUAGE_TERRITORY.CHARSET),
-    made by localedef into a folder of this run; none for no name."""
-    if name is None:
-        return {}
-    import hilo_helper
-    folder = pathlib.Path(tempfile.mkdtemp(prefix="hilo-locale-"))
-    atexit.register(shutil.rmtree, folder, ignore_errors=True)
-    source, _, charset = name.partition(".")
-    # A locale's files are in the byte order of the C library that reads them: a game cross-built
-    # for another order (s390x under qemu) needs it in its own, which its ELF header gives.
-    with open(hilo_helper.game_command()[-1], "rb") as game:
-        header = game.read(6)
-    order = {b"\x01": ["--little-endian"], b"\x02": ["--big-endian"]}.get(header[5:6], [])
-    if not hilo_helper.make_locale(folder, source, charset, name,
-                                   *(order if header.startswith(b"\x7fELF") else [])):
-        pytest.skip(f"no {name} locale can be made here (localedef and its sources needed)")
-    return {"LC_ALL": name, "LOCPATH": str(folder)}
-
-
-class Broken:
-    """A transcript that does not parse: the test that plays it fails, naming the file and the
-    line, and the others still run."""
-
-    def __init__(self, name, why):
-        self.name, self.why = name, why
-
-    def __getattr__(self, attribute):
-        pytest.fail(self.why, pytrace=False)
-
-
 def games():
-    """Every transcript, by name; a Broken one for each that does not parse."""
-    def parsed(path):
-        try:
-            return read(path)
-        except ValueError as malformed:
-            return Broken(path.stem, str(malformed))
-    return [parsed(path) for path in sorted(FOLDER.glob("*.transcript"))]
+    """Every transcript, by name, those that do not parse among them."""
+    return [read(path) for path in sorted(FOLDER.glob("*.transcript"))]
 
 
-def stopped():
-    """Every transcript whose clock stands still, the only kind a game run apart can play, and
-    every one that does not parse, to fail."""
-    return [game for game in games() if isinstance(game, Broken) or len(game.seconds) == 1]
+def named(name):
+    return read(FOLDER / f"{name}.transcript")
+
+
+@functools.cache
+def introduction():
+    """The introduction up to the first prompt, as the first game that parses and plays in the
+    usual locale has it: every game begins with it."""
+    first = next(game for game in games() if not game.malformed and game.locale is None)
+    return through_prompt(first.output, 1)
 
 
 def after_prompts(text):
@@ -142,28 +128,57 @@ def typing_plan(game, echo):
     return plan, screen
 
 
+def differ(received, expected):
+    """Where received and expected part, and what each holds from just before there."""
+    at = next((i for i, (a, b) in enumerate(zip(received, expected)) if a != b),
+              min(len(received), len(expected)))
+
+    def boundary(text, i):  # not inside a UTF-8 character
+        while 0 < i < len(text) and 0x80 <= text[i] < 0xC0:
+            i -= 1
+        return i
+    start = boundary(received, max(0, at - 40))
+
+    def shown(text):
+        return repr(text[start:boundary(text, start + 120)].decode(errors="backslashreplace"))
+    return (f"they part at byte {at} of {len(received)} (expected {len(expected)})\n"
+            f"  received: {shown(received)}\n  expected: {shown(expected)}")
+
+
 def cp932(text):
     """text as the Windows game writes it to a file: code page 932 with CR LF line ends."""
     return text.decode().encode("cp932").replace(b"\n", b"\r\n")
 
 
-def named(name):
-    return read(FOLDER / f"{name}.transcript")
-
-
-@functools.cache
-def introduction():
-    """The introduction up to the first prompt, as the first game that parses has it: every game
-    begins with it."""
-    first = next(game for game in games()
-                 if not isinstance(game, Broken) and game.locale is None)
-    return through_prompt(first.output, 1)
-
-
-# The texts the tables meet after the introduction, as the player sees them.
+# The texts the tables meet after the introduction, as the player sees them through pipes.
 SELECT_AGAIN = b'\n\n"hard", "nomal", "easy" or "beginner"\n\nSelect dificulty>'
 QUIT = b"\n\nWill you quit the game?>"
 QUIT_AGAIN = b"\n\nWill you quit the game? Y or N>"
 PRESS_KEY = b"\n\n\nPress key to finish.\n\n>"
 BACK_TO_CHOICE = ('\n\n\n難易度を "Hard", "Nomal", "Easy", "Beginner"\nの中から選択してください'
                   '\n\n\nSelect difficulty>').encode()
+# The words that take a game straight to its key wait.
+TO_THE_KEY_WAIT = b"hard\nfinish\ny\n"
+
+
+def cpp(text):
+    """bytes as a C++ string_view literal, one literal per line."""
+    def literal(line):
+        return '"' + "".join(chr(b) if 0x20 <= b < 0x7F and b not in b'"\\?' else f"\\{b:03o}"
+                             for b in line) + '"'
+    return "\n    ".join(map(literal, text.splitlines(keepends=True) or [b""])) + "sv"
+
+
+def cpp_row(game):
+    """game as a row of the in-process player's table of TranscriptCase."""
+    ends = {"key": "kKey", "game": "kGame", "input": "kInput"}[game.ends]
+    return (f"{{{cpp(game.name.encode())}, {cpp(game.malformed.encode())},\n"
+            f"  {{{', '.join(map(str, game.seconds))}}}, TranscriptCase::Ending::{ends}, "
+            f"{cpp((game.locale or '').encode())},\n"
+            f"  {{{', '.join(cpp(line) for line in game.lines)}}},\n  {cpp(game.output)}}}")
+
+
+if __name__ == "__main__":
+    pathlib.Path(sys.argv[1]).write_text(
+        "// The transcripts as e2e/transcripts.py reads them, written by the build.\n" +
+        ",\n".join(map(cpp_row, games())) + "\n")

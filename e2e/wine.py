@@ -9,12 +9,13 @@ import termios
 import time
 import warnings
 
-import pyte
 import pytest
 
 import hilo_helper
 import transcripts
 
+pyte = pytest.importorskip("pyte", reason="Wine's console is read through pyte, which is missing "
+                           "(apt-get install python3-pyte)")
 EXE = os.environ.get("HILO_WINE_EXE", "")
 WINE = os.environ.get("HILO_WINE", "wine")
 SERVER = os.environ.get("HILO_WINESERVER", "wineserver")
@@ -50,7 +51,7 @@ class Prefix:
             said.seek(0)
             if self.booted != 0:
                 pytest.fail(f"wineboot --init failed in {PREFIX} with {self.booted}:\n"
-                            f"{said.read().decode(errors='replace')}", pytrace=False)
+                            f"{said.read().decode(errors='replace')}")
 
     def start(self, boot=("cmd", "/c", "exit"), said=subprocess.DEVNULL):
         """Starts the server, runs boot and leaves the program that keeps the desktop open."""
@@ -102,8 +103,8 @@ class Files:
         """Plays a transcript, its input given whole: byte for byte, nothing on standard error,
         status 0."""
         if game.locale:
-            pytest.skip(f"plays in {game.locale}, a locale of the Linux game's only")
-        self.run(game.input(), hilo_helper.environment(second=game.seconds[0])).played(
+            pytest.skip("hilo.exe under Wine is played in Wine's own locales alone")
+        self.run(game.input(), hilo_helper.game_environment(game)).played(
             self.form(game.output))
 
 
@@ -155,7 +156,8 @@ class Console:
                    time.monotonic() > deadline and f"the screen stayed for {hilo_helper.BOUND} s")
             if why:
                 pytest.fail(f"{why}\n{hilo_helper.differ(shown.encode(), wanted.encode())}\n"
-                            f"the screen shows:\n{shown}\n--- (end of screen)", pytrace=False)
+                            f"the screen shows:\n{shown}\n--- (end of screen)\n"
+                            f"{self.terminal.screen.last_typed()}")
 
     def finish(self, prefix):
         """How the game ended, once Wine has let go of the terminal; where Wine still holds it 10 s

@@ -1,13 +1,12 @@
 // Plays every hand-written transcript in-process and holds the game to it byte for byte: the
 // words it reads, the reads it makes and its key wait too.
 
-#include "testing/transcript.h"
-
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <stdexcept>
-#include <utility>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "console/console.h"
 #include "game/game_flow.h"
@@ -17,6 +16,33 @@
 
 namespace hilo {
 namespace {
+
+// One hand-written game of game/transcripts, as e2e/transcripts.py, the one reader of their
+// format, gives it for every suite.
+struct TranscriptCase {
+  enum class Ending {
+    kKey,    // after "Press key to finish." it waits for one key
+    kGame,   // at once, with no key wait
+    kInput,  // standard input runs out while the game waits for a word
+  };
+  std::string_view name;       // the file's name without its extension
+  std::string_view malformed;  // "file:line: reason" where the file does not parse, else empty
+  std::vector<std::int64_t> seconds;  // one per clock reading; the last repeats
+  Ending ending = Ending::kInput;
+  std::string_view locale;  // the locale it is played in; empty for the suite's own
+  // The typed lines, each with its line feed. A game that ends by itself ends on the last word.
+  std::vector<std::string_view> lines;
+  std::string_view output;  // the exact expected output, UTF-8 with LF line ends
+};
+
+// The table the build writes from the files.
+const std::vector<TranscriptCase>& Transcripts() {
+  using namespace std::string_view_literals;
+  static const std::vector<TranscriptCase> cases = {
+#include "transcripts.inc"
+  };
+  return cases;
+}
 
 // Compares two outputs for EXPECT_PRED_FORMAT2, reporting only where they part and what follows,
 // not both whole games.
@@ -40,7 +66,7 @@ void PlayInProcess(const TranscriptCase& c) {
   }
   // One line per read, as a terminal delivers them, so that the reads show which lines the game
   // took.
-  FakePort port(c.lines);
+  FakePort port({c.lines.begin(), c.lines.end()});
   ScriptedClock clock(c.seconds);
   std::size_t words_read = 0;
   {
@@ -50,11 +76,13 @@ void PlayInProcess(const TranscriptCase& c) {
     words_read = console.tokens_read();
   }
   const std::string& output = port.output();
-  EXPECT_PRED_FORMAT2(SameText, output, c.output);
+  EXPECT_PRED_FORMAT2(SameText, output, std::string(c.output));
 
   // A game that ends by itself takes the last typed word and then reads no more: another read
   // would meet the end of the input. One that runs out of input meets it exactly once.
-  EXPECT_EQ(words_read, ReferenceWords(c.Input()).size()) << "words read";
+  std::string input;
+  for (const std::string_view line : c.lines) input += line;
+  EXPECT_EQ(words_read, ReferenceWords(input).size()) << "words read";
   const std::size_t reads = port.output_at_reads().size();
   const std::size_t key_waits = port.output_at_key_waits().size();
   EXPECT_EQ(reads, c.lines.size() + (c.ending == Ending::kInput ? 1 : 0)) << "reads of the input";
@@ -66,32 +94,28 @@ void PlayInProcess(const TranscriptCase& c) {
   }
 }
 
-// One transcript file, read and played in-process when its test runs: a file that does not
-// parse fails its own test, naming the file and the line, and the others still run.
-class PlayedTranscript : public testing::Test {
+// One transcript, played in-process when its test runs.
+class Played : public testing::Test {
  public:
-  explicit PlayedTranscript(std::filesystem::path file) : file_(std::move(file)) {}
+  explicit Played(const TranscriptCase& c) : c_(c) {}
   void TestBody() override {
-    TranscriptCase c;
-    try {
-      c = ReadTranscript(file_);
-    } catch (const std::runtime_error& malformed) {
-      FAIL() << malformed.what();
-    }
-    PlayInProcess(c);
+    if (!c_.malformed.empty()) FAIL() << c_.malformed;
+    // The game's texts do not change with the locale here: only the process suites can tell.
+    if (!c_.locale.empty()) GTEST_SKIP() << "played in " << c_.locale << " by the process suites";
+    PlayInProcess(c_);
   }
 
  private:
-  std::filesystem::path file_;
+  const TranscriptCase& c_;
 };
 
 // A test for every transcript, named transcripts/in_process.<name>, registered before the tests
-// run.
+// run. A file that does not parse fails its own test, naming the file and the line, and the
+// others still run.
 [[maybe_unused]] const bool kRegistered = [] {
-  for (const std::filesystem::path& file : TranscriptFiles()) {
-    testing::RegisterTest("transcripts/in_process", file.stem().string().c_str(), nullptr, nullptr,
-                          __FILE__, __LINE__,
-                          [file]() -> testing::Test* { return new PlayedTranscript(file); });
+  for (const TranscriptCase& c : Transcripts()) {
+    testing::RegisterTest("transcripts/in_process", std::string(c.name).c_str(), nullptr, nullptr,
+                          __FILE__, __LINE__, [&c]() -> testing::Test* { return new Played(c); });
   }
   return true;
 }();

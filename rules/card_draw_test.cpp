@@ -109,10 +109,5 @@ TEST(ClockSeededDrawTest, ClockThatCannotBeReadEndsTheDrawAtOnce) {
   EXPECT_EQ(clock.sleeps(), 0);
 }
 
-TEST(CardLabelTest, LettersBeginAfterTheTen) {
-  EXPECT_EQ(CardLabel(10), "10");
-  EXPECT_EQ(CardLabel(11), "J");
-}
-
 }  // namespace
 }  // namespace hilo

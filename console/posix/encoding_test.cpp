@@ -75,12 +75,6 @@ TEST(OutputEncoderTest, ConvertsTextsWithAQuestionMarkForWhatCannotBeShown) {
   }
 }
 
-TEST(OutputEncoderTest, KnowsWhetherItConverts) {
-  EXPECT_TRUE(OutputEncoder(std::string("CP932")).converts());
-  EXPECT_FALSE(OutputEncoder(std::string("NO-SUCH-CHARSET")).converts());
-  EXPECT_FALSE(OutputEncoder(std::nullopt).converts());
-}
-
 TEST(OutputEncoderTest, ATextThatFailsDoesNotSpoilTheNext) {
   OutputEncoder encoder(std::string("ISO-2022-JP"));
   EXPECT_EQ(Encoded(encoder, "予"), "\x1b$B\x4d\x3d\x1b(B");

@@ -8,7 +8,7 @@ namespace {
 // On no terminal at all, raw mode has nothing to change: only who may use it shows.
 constexpr int kNoTerminal = -1;
 
-TEST(RawModeTest, ASecondOneWhileTheFirstLivesIsRefusedAndTheNextAfterItIsNot) {
+TEST(RawModeTest, EveryOtherOneWhileTheFirstLivesIsRefusedAndTheNextAfterItIsNot) {
   {
     RawMode first(kNoTerminal);
     EXPECT_TRUE(first.ReadUntil(1));
@@ -16,8 +16,11 @@ TEST(RawModeTest, ASecondOneWhileTheFirstLivesIsRefusedAndTheNextAfterItIsNot) {
       RawMode second(kNoTerminal);
       EXPECT_FALSE(second.ReadUntil(1));
     }
-    // The refused one gave nothing back as it went: the first still holds raw mode.
+    // The refused one gave nothing back as it went: the first still holds raw mode, and another
+    // is still refused.
     EXPECT_TRUE(first.ReadUntil(0));
+    RawMode third(kNoTerminal);
+    EXPECT_FALSE(third.ReadUntil(1));
   }
   RawMode next(kNoTerminal);
   EXPECT_TRUE(next.ReadUntil(1));
