@@ -15,13 +15,15 @@ bool LeadsDoubleByte(char byte) {
 
 }  // namespace
 
-void AppendWithCrLf(std::string& out, std::string_view text) {
-  out.reserve(out.size() + text.size() + static_cast<std::size_t>(std::ranges::count(text, '\n')));
+std::string WithCrLf(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + static_cast<std::size_t>(std::ranges::count(text, '\n')));
   for (const char byte : text) {
     // Only the line feed grows: a second byte 0x5C of a Shift_JIS character is just a byte here.
     if (byte == '\n') out.push_back('\r');
     out.push_back(byte);
   }
+  return out;
 }
 
 std::string_view FirstPiece(std::string_view cp932, std::size_t most) {

@@ -7,9 +7,9 @@
 // The texts as Windows writes them: their line ends, and the pieces a console takes them in.
 namespace hilo {
 
-// Appends text to out with every line feed written as carriage return + line feed, the line end of
-// a Windows console and of Windows text files; every other byte goes through unchanged.
-void AppendWithCrLf(std::string& out, std::string_view text);
+// text with every line feed written as carriage return + line feed, the line end of a Windows
+// console and of Windows text files; every other byte goes through unchanged.
+std::string WithCrLf(std::string_view text);
 
 // The start of the code page 932 text cp932 that is converted and written next, on its own: all of
 // it when it is at most most bytes long, else the longest start of at most most bytes (most >= 2)

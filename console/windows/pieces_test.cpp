@@ -22,18 +22,7 @@ TEST(LineEndsTest, OnlyLineFeedsGainACarriageReturn) {
       {"\x97\x5c\n\x95\x5c\x81\x40\n", "\x97\x5c\r\n\x95\x5c\x81\x40\r\n"},
       {std::string_view("\0\n\x1a", 3), std::string_view("\0\r\n\x1a", 4)},
   };
-  for (const auto& c : cases) {
-    std::string out;
-    AppendWithCrLf(out, c.text);
-    EXPECT_EQ(out, c.written) << c.text;
-  }
-}
-
-TEST(LineEndsTest, AppendsAfterWhatIsAlreadyThere) {
-  std::string out = "x\r\n";
-  AppendWithCrLf(out, "y\n");
-  AppendWithCrLf(out, "z");
-  EXPECT_EQ(out, "x\r\ny\r\nz");
+  for (const auto& c : cases) EXPECT_EQ(WithCrLf(c.text), c.written) << c.text;
 }
 
 TEST(ConsolePiecesTest, NoDoubleByteCharacterIsSplit) {

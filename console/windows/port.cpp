@@ -52,9 +52,8 @@ class WindowsPort : public ConsolePort {
 
   std::error_code Write(std::string_view texts) override {
     // The texts are Shift_JIS bytes; the line ends become CR LF, on a console and in a file.
-    crlf_.clear();
-    AppendWithCrLf(crlf_, texts);
-    return output_is_console_ ? WriteToConsole(crlf_) : WriteBytes(crlf_);
+    const std::string crlf = WithCrLf(texts);
+    return output_is_console_ ? WriteToConsole(crlf) : WriteBytes(crlf);
   }
 
   bool WritesToTerminal() const override { return output_is_device_; }
@@ -114,7 +113,6 @@ class WindowsPort : public ConsolePort {
   bool output_is_device_;     // a console or another character device: nothing is held back
   bool output_is_console_;    // a console's screen: written as UTF-16
   ConsoleKeyboard keyboard_;  // the console's own input, opened once at start-up
-  std::string crlf_;          // the texts being written, with their line ends converted
 };
 
 }  // namespace
