@@ -1,5 +1,5 @@
 """The command line as getopt_long reads it, and a write that fails, said once when the game ends:
-by every runner (--runner: the game through pipes, or hilo.exe under Wine), and on a terminal."""
+by every runner (--runner: the game through pipes, or hilo.exe under Wine)."""
 
 import subprocess
 
@@ -81,15 +81,3 @@ def test_a_failed_write_is_said_once_and_the_status_is_1(
     reason = glibc if runner.name == "pipes" else windows
     assert ((tmp_path / "errors").read_bytes(), ending) == \
         (runner.form(b"hilo: write error: " + reason + b"\n"), "exit 1")
-
-
-def test_with_standard_error_closed_the_terminal_never_stands_in_for_it(runner, terminal):
-    if runner.name != "pipes":
-        pytest.skip("a terminal is played on by the Linux game alone")
-    # The real clock, as above: libfaketime's file would take standard error's place.
-    screen = terminal(["sh", "-c", 'exec "$@" >/dev/full 2>&-', "sh", *hilo_helper.game_command()],
-                      hilo_helper.environment(second=None))
-    screen.type(b"\x04")  # the end of the input, typed at the terminal
-    assert hilo_helper.finish(screen.process) == "exit 1"
-    screen.rest()
-    assert screen.screen.seen == b""

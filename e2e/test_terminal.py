@@ -101,21 +101,25 @@ def test_the_terminal_is_left_as_it_was_and_ctrl_c_at_a_prompt_ends_the_game(ter
     assert hilo_helper.finish(screen.process) == "killed by SIGINT"
 
 
-@pytest.mark.parametrize("closed", ["<&-", ">&-"], ids=["standard_input", "standard_output"])
+@pytest.mark.parametrize("redirection, status, shown", [
+    # No word can be read: the game ends as at the end of its input, its last line ended.
+    ("<&-", "exit 0", crlf(transcripts.introduction()) + b"\r\n"),
+    # The words and the key come from the terminal, but no text of the game goes to it, and its end
+    # says what was lost; with standard error closed too, the status alone tells.
+    (">&-", "exit 1", crlf(TO_THE_KEY_WAIT) + b"hilo: write error: Bad file descriptor\r\n"),
+    (">/dev/full 2>&-", "exit 1", crlf(TO_THE_KEY_WAIT)),
+], ids=["standard_input", "standard_output", "standard_error_and_a_full_output"])
 def test_a_closed_standard_stream_stays_closed_and_the_terminal_stands_in_for_none(
-        terminal, closed):
+        terminal, redirection, status, shown):
     # The real clock: the clock faking would take the closed descriptor for itself.
-    screen = terminal(["sh", "-c", f'exec "$0" {closed}'] + GAME,
+    screen = terminal(["sh", "-c", f'exec "$0" {redirection}'] + GAME,
                       hilo_helper.environment(second=None))
-    if closed == "<&-":
-        # No word can be read: the game ends as at the end of its input, its last line ended.
-        screen.expect(crlf(transcripts.introduction()) + b"\r\n")
-        assert hilo_helper.finish(screen.process) == "exit 0"
-        return
-    # The words and the key still come from the terminal, but no text of the game goes to it.
-    screen.type(TO_THE_KEY_WAIT)
-    screen.raw(screen.process.pid)
-    screen.type(b"x")
-    hilo_helper.finish(screen.process)
-    shown = screen.rest()
-    assert shown.startswith(crlf(TO_THE_KEY_WAIT)) and b"Select" not in shown, shown
+    if redirection == "<&-":
+        screen.expect(shown)
+    else:
+        screen.type(TO_THE_KEY_WAIT)
+        screen.raw(screen.process.pid)
+        screen.type(b"x")
+    assert hilo_helper.finish(screen.process) == status
+    screen.rest()
+    assert screen.screen.seen == shown
