@@ -62,17 +62,22 @@ def locale_folder():
     return tempfile.TemporaryDirectory(prefix="hilo-locales-")
 
 
-def game_environment(game):
-    """The environment a transcript is played in: its clock, and its locale where it names one,
-    made for the run; the test is skipped where it cannot be made."""
-    if game.locale in (None, "C", "POSIX", "C.UTF-8"):
-        return environment(game.locale or "C.UTF-8", game.seconds[0])
-    source, _, charset = game.locale.partition(".")
+def locale_environment(locale, second=1, **extra):
+    """environment() in locale, made for the run unless every system has it; the test is skipped
+    where it cannot be made."""
+    if locale in ("C", "POSIX", "C.UTF-8"):
+        return environment(locale, second, **extra)
+    source, _, charset = locale.partition(".")
     folder = pathlib.Path(locale_folder().name)
-    if not (folder / game.locale).exists() and \
-            not make_locale(folder, source, charset or "UTF-8", game.locale):
-        pytest.skip(f"no {game.locale} locale can be made here (localedef and its sources needed)")
-    return environment(game.locale, game.seconds[0], LOCPATH=str(folder))
+    if not (folder / locale).exists() and \
+            not make_locale(folder, source, charset or "UTF-8", locale):
+        pytest.skip(f"no {locale} locale can be made here (localedef and its sources needed)")
+    return environment(locale, second, LOCPATH=str(folder), **extra)
+
+
+def game_environment(game):
+    """The environment a transcript is played in: its clock, and its locale where it names one."""
+    return locale_environment(game.locale or "C.UTF-8", game.seconds[0])
 
 
 def transcript_cases(why_not=lambda game: None):

@@ -109,9 +109,11 @@ class Terminal:
     def raw(self, pid):
         """The settings once the game pid has taken the terminal out of line mode for its key
         wait; fails as soon as it waits for input, stops or ends with the terminal in line mode."""
-        quiet = hilo_helper.quiet
+        # Asked through the screen, so that a line typed but not yet handed over to the game is no
+        # wait for input.
+        silent = self.screen.silent
         hilo_helper.wait_until(lambda: not self.settings()[3] & termios.ICANON,
-                               lambda: quiet(pid) and f"{quiet(pid)}, the terminal in line mode")
+                               lambda: silent(pid) and f"{silent(pid)}, the terminal in line mode")
         return self.settings()
 
     def rest(self):
