@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <string_view>
@@ -107,15 +108,23 @@ inline constexpr std::array<std::string_view, 7> kRulesTexts = {
     kHigherAwardsTenPerStep,   kLowerAwardsTenPerStep, kHigherAwardsBanded,  kLowerAwardsBanded,
     kContinueCostsFiveHundred, kContinueClearsPoints,  kContinueHalvesPoints};
 
+// Where text stands in kRulesTexts.
+constexpr std::size_t RulesTextAt(std::string_view text) {
+  return static_cast<std::size_t>(std::ranges::find(kRulesTexts, text) - kRulesTexts.begin());
+}
+
 // Where the three rules texts of a difficulty stand in kRulesTexts: what "h" earns, what "l" earns,
 // what continuing costs.
 constexpr std::array<std::size_t, 3> RulesTextsOf(Difficulty difficulty) {
   const DifficultyInfo& info = InfoOf(difficulty);
-  const std::size_t awards = info.stake_rule == StakeRule::kDistanceTimesTen ? 0 : 2;
-  const std::size_t continuing = info.continue_rule == ContinueRule::kMinusFiveHundred  ? 4
-                                 : info.continue_rule == ContinueRule::kHalveRoundingUp ? 6
-                                                                                        : 5;
-  return {awards, awards + 1, continuing};
+  const bool ten_per_step = info.stake_rule == StakeRule::kDistanceTimesTen;
+  const std::string_view continuing =
+      info.continue_rule == ContinueRule::kMinusFiveHundred  ? kContinueCostsFiveHundred
+      : info.continue_rule == ContinueRule::kHalveRoundingUp ? kContinueHalvesPoints
+                                                             : kContinueClearsPoints;
+  return {RulesTextAt(ten_per_step ? kHigherAwardsTenPerStep : kHigherAwardsBanded),
+          RulesTextAt(ten_per_step ? kLowerAwardsTenPerStep : kLowerAwardsBanded),
+          RulesTextAt(continuing)};
 }
 
 }  // namespace hilo::texts
