@@ -6,11 +6,13 @@
 #include <cerrno>
 #include <clocale>
 #include <cstdlib>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "app/catalog_check.h"
 #include "app/translation.h"
+#include "console/posix/fd_io.h"
 
 namespace hilo {
 namespace {
@@ -32,7 +34,7 @@ std::string CatalogFolder() {
 
 // False when a catalog is at path that gettext might read but that is not whole, or is no regular
 // file, or cannot be read: on a folder, glibc reads, fails and loses what it allocated for it.
-// Plain reads: a stream would throw on a read that fails.
+// Plain reads, retried after a signal: a stream would throw on a read that fails.
 bool AbsentOrWhole(const std::string& path) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return errno == ENOENT || errno == ENOTDIR;
@@ -41,18 +43,12 @@ bool AbsentOrWhole(const std::string& path) {
   if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size <= kLargestCatalog) {
     std::string contents(static_cast<std::size_t>(status.st_size), '\0');
     std::size_t got = 0;
-    bool failed = false;
-    while (!failed && got < contents.size()) {
-      const ssize_t n = read(fd, contents.data() + got, contents.size() - got);
-      if (n > 0) {
-        got += static_cast<std::size_t>(n);
-      } else if (n == 0) {
-        contents.resize(got);  // it shrank as it was read: taken as it is, the check refuses it
-      } else {
-        failed = errno != EINTR;
-      }
+    ssize_t count = 1;
+    while (got < contents.size() && (count = ReadSome(fd, std::span(contents).subspan(got))) > 0) {
+      got += static_cast<std::size_t>(count);
     }
-    whole = !failed && CatalogIsWhole(contents);
+    contents.resize(got);  // one that shrank as it was read is taken as it is: the check refuses it
+    whole = count >= 0 && CatalogIsWhole(contents);
   }
   close(fd);
   return whole;
